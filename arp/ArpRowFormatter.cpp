@@ -1,0 +1,40 @@
+#include "arp/ArpRowFormatter.h"
+
+#include "platform/AddressText.h"
+#include "vendor/CVendorDatabase.h"
+#include "vendor/OuiKey.h"
+
+namespace qv {
+
+std::string TypeText(std::uint32_t type)
+{
+    static const char* const names[] = {"", "Other", "Invalid", "Dynamic", "Static"};
+    if (type > 4)
+        return std::to_string(type);
+    return names[type];
+}
+
+std::string ResolveHostName(const std::string& ipText, INetworkServices& net)
+{
+    std::string result = ipText;
+    const std::uint32_t address = InetAddr(ipText);
+    std::string name;
+    if (net.GetHostByAddr(address, name))
+        result = name;
+    return result;
+}
+
+ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net)
+{
+    ArpRowText text;
+    text.strMac = MakeMacText(row.bPhysAddr);
+    const std::string key = MakeOuiKey(row.bPhysAddr);
+    if (!vendors.LookupVendor(text.strVendor, key))
+        text.strVendor = "N/A";
+    text.strIp = InetNtoa(row.dwAddr);
+    text.strType = TypeText(row.dwType);
+    text.strDnsName = ResolveHostName(text.strIp, net);
+    return text;
+}
+
+} // namespace qv

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+inline constexpr std::uint32_t INADDR_NONE_VALUE = 0xFFFFFFFFu;
+
+// Dotted text to a network-order address with the classic inet_addr rules
+// (INADDR_NONE_VALUE for text that is not an address). Thread-safe.
+std::uint32_t InetAddr(const std::string& text);
+
+// Strict dotted-quad check for text a user typed on the command line.
+bool ParseDottedQuad(const std::string& text, std::uint32_t& networkOrder);
+
+// Network-order address to dotted text; no shared buffer.
+std::string InetNtoa(std::uint32_t networkOrder);
+
+// What a failing SendARP code means, for messages.
+std::string DescribeArpResult(std::uint32_t code);
+
+} // namespace qv

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/NetTypes.h"
+
+#include <cstdint>
+#include <string>
+
+// The operating system's network as the monitor uses it. Every failure is a
+// result; nothing throws. Safe to call from several threads at once.
+class INetworkServices
+{
+public:
+    virtual ~INetworkServices() = default;
+
+    // Size query (table null): writes the bytes needed into *size, 0 when the
+    // table is empty. Fill: NO_ERROR with the rows in the system's order when
+    // *size is enough; ERROR_INSUFFICIENT_BUFFER (and the new size) when the
+    // table has grown; any other code is a failure.
+    virtual std::uint32_t GetIpNetTable(MIB_IPNETTABLE* table, std::uint32_t* size, bool order) = 0;
+
+    // One ARP request for destIp from srcIp (both network order; srcIp 0 means
+    // the route's own source). NO_ERROR with the MAC in mac[0..5], or a failure
+    // code (see DescribeArpResult). Blocks for at most about 3 s.
+    virtual std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length) = 0;
+
+    // Reverse name of addr (network order); false when there is none.
+    virtual bool GetHostByAddr(std::uint32_t addr, std::string& name) = 0;
+
+    // Dotted text of the local address to send from, "127.0.0.1" when none.
+    virtual std::string GetLocalAddress() = 0;
+};

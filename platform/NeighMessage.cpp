@@ -1,0 +1,112 @@
+#include "platform/NeighMessage.h"
+
+#include <cstring>
+
+#include <linux/neighbour.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+
+namespace qv {
+
+std::uint32_t NeighStateToType(std::uint16_t state)
+{
+    if (state & NUD_PERMANENT)
+        return MIB_IPNET_TYPE_STATIC;
+    if (state & (NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE))
+        return MIB_IPNET_TYPE_DYNAMIC;
+    if (state & (NUD_INCOMPLETE | NUD_FAILED))
+        return MIB_IPNET_TYPE_INVALID;
+    return MIB_IPNET_TYPE_OTHER;
+}
+
+NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row)
+{
+    if (data == nullptr || length < NLMSG_HDRLEN)
+        return NeighParse::Malformed;
+    nlmsghdr header;
+    std::memcpy(&header, data, sizeof header);
+    if (header.nlmsg_len < NLMSG_HDRLEN || header.nlmsg_len > length)
+        return NeighParse::Malformed;
+    if (header.nlmsg_type != RTM_NEWNEIGH)
+        return NeighParse::Skip;
+    const std::size_t messageEnd = header.nlmsg_len;
+    const std::size_t ndmAt = NLMSG_HDRLEN;
+    if (messageEnd < ndmAt + sizeof(ndmsg))
+        return NeighParse::Malformed;
+    ndmsg neigh;
+    std::memcpy(&neigh, data + ndmAt, sizeof neigh);
+    if (neigh.ndm_family != AF_INET)
+        return NeighParse::Skip;
+
+    bool haveDst = false;
+    std::uint32_t dst = 0;
+    const std::uint8_t* lladdr = nullptr;
+    std::size_t lladdrLength = 0;
+    bool haveLladdr = false;
+    for (std::size_t at = ndmAt + NLMSG_ALIGN(sizeof(ndmsg)); at < messageEnd;) {
+        if (messageEnd - at < sizeof(rtattr))
+            return NeighParse::Malformed;
+        rtattr attr;
+        std::memcpy(&attr, data + at, sizeof attr);
+        if (attr.rta_len < sizeof(rtattr) || attr.rta_len > messageEnd - at)
+            return NeighParse::Malformed;
+        const std::uint8_t* payload = data + at + RTA_LENGTH(0);
+        const std::size_t payloadLength = attr.rta_len - RTA_LENGTH(0);
+        switch (attr.rta_type & NLA_TYPE_MASK) {
+        case NDA_DST:
+            if (payloadLength != 4)
+                return NeighParse::Malformed;
+            std::memcpy(&dst, payload, 4);
+            haveDst = true;
+            break;
+        case NDA_LLADDR:
+            lladdr = payload;
+            lladdrLength = payloadLength;
+            haveLladdr = true;
+            break;
+        default:
+            break;
+        }
+        at += RTA_ALIGN(attr.rta_len);
+    }
+    if (!haveDst || dst == 0)
+        return NeighParse::Skip;
+
+    std::memset(&row, 0, sizeof row);
+    row.dwIndex = static_cast<std::uint32_t>(neigh.ndm_ifindex);
+    row.dwAddr = dst;
+    row.dwType = NeighStateToType(neigh.ndm_state);
+    row.dwPhysAddrLen = haveLladdr ? static_cast<std::uint32_t>(lladdrLength) : 0;
+    // Only an Ethernet-sized address is shown; any other length leaves zeros.
+    if (haveLladdr && lladdrLength == 6)
+        std::memcpy(row.bPhysAddr, lladdr, 6);
+    return NeighParse::Row;
+}
+
+DumpStatus WalkNetlinkBuffer(const std::uint8_t* data, std::size_t length,
+                             const std::function<void(const std::uint8_t*, std::size_t)>& onMessage,
+                             bool& interrupted)
+{
+    std::size_t at = 0;
+    while (at < length) {
+        if (length - at < NLMSG_HDRLEN)
+            return DumpStatus::Error;
+        nlmsghdr header;
+        std::memcpy(&header, data + at, sizeof header);
+        if (header.nlmsg_len < NLMSG_HDRLEN || header.nlmsg_len > length - at)
+            return DumpStatus::Error;
+        if (header.nlmsg_flags & NLM_F_DUMP_INTR)
+            interrupted = true;
+        if (header.nlmsg_type == NLMSG_DONE)
+            return DumpStatus::Done;
+        if (header.nlmsg_type == NLMSG_ERROR)
+            return DumpStatus::Error;
+        if (header.nlmsg_type != NLMSG_NOOP)
+            onMessage(data + at, header.nlmsg_len);
+        at += NLMSG_ALIGN(header.nlmsg_len);
+    }
+    return DumpStatus::More;
+}
+
+} // namespace qv

@@ -1,0 +1,240 @@
+#include "platform/Netlink.h"
+
+#include "platform/NeighMessage.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <linux/neighbour.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace qv::netlink {
+
+namespace {
+
+class Socket
+{
+public:
+    Socket()
+    {
+        m_fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+        if (m_fd < 0)
+            return;
+        // A kernel that never answers must not hang a refresh pass.
+        timeval timeout{2, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        sockaddr_nl local{};
+        local.nl_family = AF_NETLINK;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    bool Ok() const { return m_fd >= 0; }
+
+    bool Send(const void* request, std::size_t length)
+    {
+        sockaddr_nl kernel{};
+        kernel.nl_family = AF_NETLINK;
+        return ::sendto(m_fd, request, length, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel) ==
+               static_cast<ssize_t>(length);
+    }
+
+    // One datagram; empty on error. Grows the buffer when the kernel says it was cut.
+    bool Receive(std::vector<std::uint8_t>& buffer)
+    {
+        for (;;) {
+            const ssize_t peek = ::recv(m_fd, buffer.data(), buffer.size(), MSG_PEEK | MSG_TRUNC);
+            if (peek < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            if (static_cast<std::size_t>(peek) > buffer.size()) {
+                buffer.resize(static_cast<std::size_t>(peek));
+                continue;
+            }
+            const ssize_t got = ::recv(m_fd, buffer.data(), buffer.size(), 0);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            buffer.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+    }
+
+private:
+    int m_fd = -1;
+};
+
+constexpr int kDumpAttempts = 5;
+
+template <typename Request, typename OnMessage>
+bool RunDump(const Request& request, OnMessage&& onMessage, bool& interrupted)
+{
+    Socket socket;
+    if (!socket.Ok() || !socket.Send(&request, sizeof request))
+        return false;
+    std::vector<std::uint8_t> buffer;
+    for (;;) {
+        buffer.resize(64 * 1024);
+        if (!socket.Receive(buffer))
+            return false;
+        const DumpStatus status = WalkNetlinkBuffer(buffer.data(), buffer.size(), onMessage, interrupted);
+        if (status == DumpStatus::Done)
+            return true;
+        if (status == DumpStatus::Error)
+            return false;
+    }
+}
+
+bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, rtmsg& header)
+{
+    if (length < NLMSG_HDRLEN + sizeof(rtmsg))
+        return false;
+    nlmsghdr nl;
+    std::memcpy(&nl, data, sizeof nl);
+    if (nl.nlmsg_type != RTM_NEWROUTE || nl.nlmsg_len > length)
+        return false;
+    std::memcpy(&header, data + NLMSG_HDRLEN, sizeof header);
+    if (header.rtm_family != AF_INET)
+        return false;
+    route = RouteInfo{};
+    route.type = header.rtm_type;
+    std::uint32_t table = header.rtm_table;
+    for (std::size_t at = NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(rtmsg)); at + sizeof(rtattr) <= nl.nlmsg_len;) {
+        rtattr attr;
+        std::memcpy(&attr, data + at, sizeof attr);
+        if (attr.rta_len < sizeof(rtattr) || attr.rta_len > nl.nlmsg_len - at)
+            return false;
+        const std::uint8_t* payload = data + at + RTA_LENGTH(0);
+        const std::size_t payloadLength = attr.rta_len - RTA_LENGTH(0);
+        if (attr.rta_type == RTA_OIF && payloadLength == 4)
+            std::memcpy(&route.outInterface, payload, 4);
+        else if (attr.rta_type == RTA_GATEWAY && payloadLength == 4)
+            std::memcpy(&route.gateway, payload, 4);
+        else if (attr.rta_type == RTA_PREFSRC && payloadLength == 4)
+            std::memcpy(&route.preferredSource, payload, 4);
+        else if (attr.rta_type == RTA_TABLE && payloadLength == 4)
+            std::memcpy(&table, payload, 4);
+        at += RTA_ALIGN(attr.rta_len);
+    }
+    header.rtm_table = static_cast<unsigned char>(table > 255 ? 0 : table);
+    return true;
+}
+
+} // namespace
+
+std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
+{
+    struct
+    {
+        nlmsghdr header;
+        ndmsg neigh;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETNEIGH;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = 1;
+    request.neigh.ndm_family = AF_INET;
+
+    const unsigned loopback = ::if_nametoindex("lo");
+    for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
+        std::vector<MIB_IPNETROW> rows;
+        bool interrupted = false;
+        const bool ok = RunDump(
+            request,
+            [&](const std::uint8_t* data, std::size_t length) {
+                MIB_IPNETROW row;
+                if (ParseNeighMessage(data, length, row) == NeighParse::Row &&
+                    (loopback == 0 || row.dwIndex != loopback))
+                    rows.push_back(row);
+            },
+            interrupted);
+        if (!ok)
+            return std::nullopt;
+        if (!interrupted)
+            return rows;
+    }
+    return std::nullopt;
+}
+
+std::optional<RouteInfo> GetRoute(std::uint32_t dest)
+{
+    struct
+    {
+        nlmsghdr header;
+        rtmsg route;
+        rtattr dstAttr;
+        std::uint32_t dst;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETROUTE;
+    request.header.nlmsg_flags = NLM_F_REQUEST;
+    request.header.nlmsg_seq = 1;
+    request.route.rtm_family = AF_INET;
+    request.route.rtm_dst_len = 32;
+    request.dstAttr.rta_len = RTA_LENGTH(4);
+    request.dstAttr.rta_type = RTA_DST;
+    request.dst = dest;
+
+    Socket socket;
+    if (!socket.Ok() || !socket.Send(&request, sizeof request))
+        return std::nullopt;
+    std::vector<std::uint8_t> buffer(16 * 1024);
+    if (!socket.Receive(buffer))
+        return std::nullopt;
+    RouteInfo route;
+    rtmsg header;
+    if (!ParseRoute(buffer.data(), buffer.size(), route, header))
+        return std::nullopt;
+    return route;
+}
+
+std::optional<RouteInfo> GetDefaultRoute()
+{
+    struct
+    {
+        nlmsghdr header;
+        rtmsg route;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETROUTE;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = 1;
+    request.route.rtm_family = AF_INET;
+
+    std::optional<RouteInfo> found;
+    bool interrupted = false;
+    const bool ok = RunDump(
+        request,
+        [&](const std::uint8_t* data, std::size_t length) {
+            RouteInfo route;
+            rtmsg header;
+            if (found || !ParseRoute(data, length, route, header))
+                return;
+            if (header.rtm_dst_len == 0 && header.rtm_table == RT_TABLE_MAIN && route.type == RTN_UNICAST)
+                found = route;
+        },
+        interrupted);
+    if (!ok)
+        return std::nullopt;
+    return found;
+}
+
+} // namespace qv::netlink

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs the Debian 12 packages Quorvane needs to build, run and test.
+#   deps.sh run    what building and running takes
+#   deps.sh test   that, plus the tools of the test suite
+set -eu
+run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev fonts-wqy-zenhei"
+test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
+  dnsmasq-base nftables util-linux xvfb xauth openbox tint2 xdotool x11-utils imagemagick
+  clang libclang-rt-14-dev"
+packages=$run_packages
+[ "${1:-run}" = test ] && packages="$run_packages $test_packages"
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+as_root=""
+[ "$(id -u)" = 0 ] || as_root=sudo
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+# shellcheck disable=SC2086
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,142 @@
+#include "arp/CArpRefresher.h"
+#include "tests/TestSupport.h"
+#include "tests/arp/RecordingSink.h"
+#include "tests/platform/FakeNetworkServices.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::vector<std::string>>;
+
+struct Refresher : ::testing::Test
+{
+    std::shared_ptr<FakeNetworkServices> net = std::make_shared<FakeNetworkServices>();
+    std::shared_ptr<CVendorDatabase> vendors = std::make_shared<CVendorDatabase>();
+    std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
+    std::mutex lock;
+    std::condition_variable passed;
+    int passes = 0;
+    std::vector<int> results;
+
+    void SetUp() override
+    {
+        static const std::string text = qv::test::ReadFile(qv::test::DataDir() + "/vendors_small.xml");
+        ASSERT_TRUE(vendors->LoadVendorDocument(text.c_str(), text.size()));
+        net->rows = {FakeNetworkServices::Row("10.0.0.1", {0x00, 0x00, 0x0C, 1, 2, 3}, 3),
+                     FakeNetworkServices::Row("10.0.0.3", {0xAA, 0x00, 0x04, 1, 2, 3}, 4),
+                     FakeNetworkServices::Row("10.0.0.2", {0x02, 0, 0, 0, 0, 9}, 2)};
+        net->names[qv::InetAddr("10.0.0.1")] = "router.test";
+    }
+    std::unique_ptr<CArpRefresher> Make(std::chrono::milliseconds period)
+    {
+        CArpRefresher::Services s{net, vendors, sink, [this](int result) {
+                                      std::lock_guard<std::mutex> guard(lock);
+                                      ++passes;
+                                      results.push_back(result);
+                                      passed.notify_all();
+                                  }};
+        return std::make_unique<CArpRefresher>(std::move(s), period);
+    }
+    bool WaitForPasses(int n)
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        return passed.wait_for(guard, 10s, [&] { return passes >= n; });
+    }
+};
+
+TEST_F(Refresher, APassListsEveryRowInTableOrderWithItsFiveTexts)
+{
+    auto refresher = Make(1h);
+    EXPECT_EQ(refresher->RefreshArpList(), 1);
+    EXPECT_EQ(sink->Lines(), (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "CISCO SYSTEMS, INC.", "Dynamic"},
+                                    {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"},
+                                    {"10.0.0.2", "10.0.0.2", "02:00:00:00:00:09", "N/A", "Invalid"}}));
+}
+
+TEST_F(Refresher, TheNextPassReplacesTheLinesAndTheSameAddressTwiceGivesTwoLines)
+{
+    auto refresher = Make(1h);
+    ASSERT_EQ(refresher->RefreshArpList(), 1);
+    net->rows = {FakeNetworkServices::Row("10.0.0.9", {1, 2, 3, 4, 5, 6}, 3),
+                 FakeNetworkServices::Row("10.0.0.9", {1, 2, 3, 4, 5, 7}, 3)};
+    ASSERT_EQ(refresher->RefreshArpList(), 1);
+    const Lines lines = sink->Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0][2], "01:02:03:04:05:06");
+    EXPECT_EQ(lines[1][2], "01:02:03:04:05:07");
+    EXPECT_EQ(sink->clears, 2);
+}
+
+TEST_F(Refresher, EmptyOrFailingSnapshotsLeaveAnEmptyList)
+{
+    auto refresher = Make(1h);
+    ASSERT_EQ(refresher->RefreshArpList(), 1);
+    net->failFill = true;
+    EXPECT_EQ(refresher->RefreshArpList(), 0);
+    EXPECT_TRUE(sink->Lines().empty());
+    net->failFill = false;
+    net->rows.clear();
+    EXPECT_EQ(refresher->RefreshArpList(), 0);
+    EXPECT_TRUE(sink->Lines().empty());
+}
+
+TEST_F(Refresher, ATableThatGrowsBeforeTheFillIsReadAgain)
+{
+    auto refresher = Make(1h);
+    net->growBeforeFills = 2;
+    EXPECT_EQ(refresher->RefreshArpList(), 1);
+    EXPECT_EQ(sink->Lines().size(), 3u);
+    EXPECT_EQ(net->fills.load(), 3);
+    net->growBeforeFills = 100; // never settles: give up for this period
+    EXPECT_EQ(refresher->RefreshArpList(), 0);
+    EXPECT_TRUE(sink->Lines().empty());
+}
+
+TEST_F(Refresher, TheWorkerRepeatsPassesEachPeriod)
+{
+    auto refresher = Make(5ms);
+    refresher->Start();
+    ASSERT_TRUE(WaitForPasses(3));
+    EXPECT_TRUE(refresher->Stop(5s));
+    std::lock_guard<std::mutex> guard(lock);
+    for (int result : results)
+        EXPECT_EQ(result, 1);
+    EXPECT_EQ(sink->Lines().size(), 3u);
+}
+
+TEST_F(Refresher, StopEndsASleepingWorkerAtOnce)
+{
+    auto refresher = Make(1h);
+    refresher->Start();
+    ASSERT_TRUE(WaitForPasses(1));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(refresher->Stop(5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
+TEST_F(Refresher, AStuckResolverDelaysOnlyTheWorkerAndStopIsBounded)
+{
+    net->blockResolver = true;
+    auto refresher = Make(1h);
+    refresher->Start();
+    // The worker is now inside a reverse lookup that never answers.
+    for (int i = 0; i < 1000 && net->lookups.load() == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GT(net->lookups.load(), 0);
+    EXPECT_FALSE(refresher->Stop(50ms)); // gives up waiting; the worker owns what it uses
+    refresher.reset();
+    sink.reset();
+    vendors.reset();
+    net->ReleaseResolver(); // the worker finishes its lookup, sees the stop and ends
+    for (int i = 0; i < 5000 && net.use_count() > 1; ++i)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(net.use_count(), 1);
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+#include "vendor/CVendorDatabase.h"
+
+#include "vendor/CComError.h"
+#include "vendor/EmbeddedVendorDocument.h"
+
+CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier) : m_xmlReader(std::move(notifier)) {}
+
+bool CVendorDatabase::LoadVendorDatabase()
+{
+    const char* data = qv::EmbeddedVendorDocumentData();
+    const std::size_t size = qv::EmbeddedVendorDocumentSize();
+    if (data == nullptr || size == 0)
+        return false;
+    return LoadVendorDocument(data, size);
+}
+
+bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
+{
+    if (data == nullptr || data[size] != '\0')
+        return false;
+    std::lock_guard<std::mutex> guard(m_lock);
+    try {
+        m_xmlReader.LoadFromText(data);
+    } catch (const CComError&) {
+        // Not fatal: every lookup then answers "not found".
+    }
+    return true;
+}
+
+bool CVendorDatabase::LookupVendor(std::string& vendor, std::string key)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    try {
+        m_xmlReader.Rewind();
+        if (!m_xmlReader.FindElement("Macaddresses"))
+            return false;
+        m_xmlReader.Descend();
+        for (;;) {
+            if (!m_xmlReader.FindElement(nullptr)) {
+                m_xmlReader.Ascend();
+                return false;
+            }
+            if (m_xmlReader.GetAttribute("addr") == key) {
+                vendor = m_xmlReader.GetAttribute("company");
+                return true;
+            }
+        }
+    } catch (const CComError&) {
+        return false;
+    }
+}
+
+std::string CVendorDatabase::LastParseError()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_xmlReader.GetLastError();
+}
