@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <arpa/inet.h>
 #include <vector>
 
 namespace {

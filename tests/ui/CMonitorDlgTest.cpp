@@ -1,0 +1,190 @@
+#include "controls/CBannerStatic.h"
+#include "controls/CColorIPAddressCtrl.h"
+#include "controls/CLinkStatic.h"
+#include "controls/LinkAddresses.h"
+#include "tests/ui/UiFixtures.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using Lines = std::vector<std::vector<QString>>;
+
+Lines ListLines(const CArpListCtrl& list)
+{
+    Lines lines;
+    for (int r = 0; r < list.rowCount(); ++r) {
+        lines.emplace_back();
+        for (int c = 0; c < list.columnCount(); ++c)
+            lines.back().push_back(list.GetItemText(r, c));
+    }
+    return lines;
+}
+
+QWidget* Control(QWidget& dialog, int id)
+{
+    for (QWidget* w : dialog.findChildren<QWidget*>())
+        if (w->property("controlId").toInt() == id)
+            return w;
+    return nullptr;
+}
+
+using MainWindow = DialogFixture;
+
+TEST_F(MainWindow, HasEveryControlOfTheTemplateWithItsTextAndState)
+{
+    auto dialog = MakeDialog();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quorvane"));
+    struct Expect
+    {
+        int id;
+        const char* kind;
+        bool visible;
+        bool enabled;
+    };
+    const Expect controls[] = {{1000, "CArpListCtrl", true, true},         {1001, "CBannerStatic", true, false},
+                               {1002, "CLinkStatic", false, false},        {1003, "CLinkStatic", false, false},
+                               {1004, "QPushButton", true, true},          {1005, "CColorIPAddressCtrl", true, true},
+                               {1006, "CColorIPAddressCtrl", true, true},  {1007, "QLineEdit", true, true},
+                               {1008, "QLineEdit", true, true},            {1009, "QPushButton", false, false}};
+    for (const Expect& e : controls) {
+        QWidget* w = Control(*dialog, e.id);
+        ASSERT_NE(w, nullptr) << e.id;
+        EXPECT_STREQ(w->metaObject()->className(), e.kind) << e.id;
+        EXPECT_EQ(w->isVisibleTo(dialog.get()), e.visible) << e.id;
+        EXPECT_EQ(w->isEnabled(), e.enabled) << e.id;
+    }
+    EXPECT_EQ(static_cast<QPushButton*>(Control(*dialog, 1004))->text(), QStringLiteral("发送 ARP"));
+    EXPECT_FALSE(static_cast<QPushButton*>(Control(*dialog, 1004))->autoDefault());
+    EXPECT_EQ(static_cast<QPushButton*>(Control(*dialog, 1009))->text(), QStringLiteral("Download Now!"));
+    QStringList labels;
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (l->property("controlId").isNull() && l->parent() == dialog.get())
+            labels << l->text();
+    for (const char* text : {"目标 IP 地址：", "源 IP 地址：", "返回的 MAC 地址：", "适配器生产商："})
+        EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
+    EXPECT_TRUE(dialog->m_editReturnedMac->text().isEmpty());
+    EXPECT_FALSE(dialog->m_editReturnedMac->isReadOnly());
+    EXPECT_EQ(dialog->m_linkProductName->Address(), QString::fromLatin1(qv::links::kProductPageAddress));
+    EXPECT_EQ(dialog->m_linkProductText->Address(), QString::fromLatin1(qv::links::kProductPageAddress));
+    EXPECT_EQ(dialog->m_banner->Address(), QString::fromLatin1(qv::links::kBannerAddress));
+}
+
+TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
+{
+    auto dialog = MakeDialog();
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // Controls sit in template order from the top: banner, fields, list.
+    EXPECT_LT(dialog->m_banner->geometry().bottom(), dialog->m_ipSource->geometry().top());
+    EXPECT_LT(dialog->m_ipSource->geometry().right(), dialog->m_ipTarget->geometry().left());
+    EXPECT_LT(dialog->m_editAdapterVendor->geometry().bottom(), dialog->m_list->geometry().top());
+
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    dialog->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->hasFocus(); }));
+    std::vector<QWidget*> order{dialog->m_list};
+    QWidget* w = dialog->m_list;
+    for (int i = 0; i < 11; ++i) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(dialog.get()) || !w->isEnabled());
+        order.push_back(w);
+    }
+    EXPECT_EQ(order[1], dialog->m_btnSendArp);
+    EXPECT_EQ(order[2]->parentWidget(), dialog->m_ipTarget);
+    EXPECT_EQ(order[6]->parentWidget(), dialog->m_ipSource);
+    EXPECT_EQ(order[10], dialog->m_editReturnedMac);
+    EXPECT_EQ(order[11], dialog->m_editAdapterVendor);
+}
+
+TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
+{
+    period = std::chrono::milliseconds(20);
+    auto dialog = MakeDialog();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    EXPECT_EQ(ListLines(*dialog->m_list),
+              (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
+                     {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}}));
+    net->rows = {FakeNetworkServices::Row("10.0.0.7", {0x02, 0, 0, 0, 0, 7}, 2)};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitForPass(*dialog));
+    EXPECT_EQ(ListLines(*dialog->m_list), (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
+}
+
+TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)
+{
+    period = std::chrono::milliseconds(20);
+    auto dialog = MakeDialog();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    ASSERT_EQ(dialog->m_list->rowCount(), 2);
+    net->failFill = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 0; }, 10000));
+    net->failFill = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 2; }, 10000));
+    net->rows.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 0; }, 10000));
+}
+
+TEST_F(MainWindow, ClosingDuringAPassEndsPromptlyEvenWithAStuckResolver)
+{
+    net->blockResolver = true;
+    auto dialog = MakeDialog();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return net->lookups.load() > 0; }, 10000));
+    // The window still answers while the worker waits on the resolver.
+    QTest::keyClicks(dialog->m_editAdapterVendor, QStringLiteral("typed"));
+    EXPECT_EQ(dialog->m_editAdapterVendor->text(), QStringLiteral("typed"));
+    const auto started = std::chrono::steady_clock::now();
+    dialog->reject();
+    dialog.reset();
+    const auto took = std::chrono::steady_clock::now() - started;
+    net->ReleaseResolver();
+    EXPECT_LT(took, std::chrono::seconds(5)) << "the close waited on the resolver";
+    // The worker lets go of what it shared once its lookup returns.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return net.use_count() == 1; }, 10000));
+}
+
+TEST_F(MainWindow, ClosingWhileManyPassesRunDoesNotCrash)
+{
+    period = std::chrono::milliseconds(0);
+    for (int i = 0; i < 300; ++i)
+        net->rows.push_back(FakeNetworkServices::Row("10.0.1.1", {1, 2, 3, 4, 5, 6}, 3));
+    for (int round = 0; round < 5; ++round) {
+        auto dialog = MakeDialog();
+        QTest::qWait(round * 3);
+        dialog->reject();
+    }
+    SUCCEED();
+}
+
+TEST_F(MainWindow, EnterAnywhereEndsTheDialogLikeOkAndEscLikeCancel)
+{
+    for (int target = 0; target < 4; ++target) {
+        auto dialog = MakeDialog();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        QWidget* focus[] = {dialog->m_list, dialog->m_ipTarget->Field(2), dialog->m_editReturnedMac,
+                            dialog->m_btnSendArp};
+        focus[target]->setFocus();
+        dialog->m_editReturnedMac->setText(QStringLiteral("kept"));
+        QSignalSpy finished(dialog.get(), &QDialog::finished);
+        QTest::keyClick(focus[target], Qt::Key_Return);
+        ASSERT_EQ(finished.count(), 1) << target;
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(dialog->m_strReturnedMac, QStringLiteral("kept"));
+        EXPECT_EQ(net->arpCalls.load(), 0) << "Enter must not send a request";
+    }
+    auto dialog = MakeDialog();
+    dialog->show();
+    QSignalSpy finished(dialog.get(), &QDialog::finished);
+    QTest::keyClick(dialog->m_list, Qt::Key_Escape);
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "tests/platform/FakeNetworkServices.h"
+#include "ui/CArpListCtrl.h"
+#include "ui/CMonitorDlg.h"
+#include "ui/ITrayIcon.h"
+#include "ui/Prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+// The notification area as a test sees it.
+class FakeTrayIcon : public ITrayIcon
+{
+public:
+    using ITrayIcon::ITrayIcon;
+    bool available = true;
+    bool refuse = false;
+    bool shown = false;
+    int adds = 0;
+    int removes = 0;
+    QString tip;
+
+    bool IsAvailable() const override { return available; }
+    bool Add(const QIcon&, const QString& text) override
+    {
+        ++adds;
+        tip = text;
+        shown = !refuse;
+        return shown;
+    }
+    void Remove() override
+    {
+        ++removes;
+        shown = false;
+    }
+    bool IsShown() const override { return shown; }
+};
+
+// A main window over the fake network, with prompts that answer at once.
+struct DialogFixture : ::testing::Test
+{
+    std::shared_ptr<FakeNetworkServices> net = std::make_shared<FakeNetworkServices>();
+    FakeTrayIcon* tray = nullptr;
+    std::vector<int> exits;
+    std::vector<QString> modalTitles;
+    std::vector<QString> errors;
+    std::vector<QString> confirmations;
+    bool confirmAnswer = true;
+    QString savePath;
+    std::chrono::milliseconds period{3600000};
+
+    void SetUp() override
+    {
+        qv::Prompts& p = qv::ActivePrompts();
+        p.runModal = [this](QDialog& d) {
+            modalTitles.push_back(d.windowTitle());
+            return 0;
+        };
+        p.showError = [this](QWidget*, const QString&, const QString& text) { errors.push_back(text); };
+        p.confirm = [this](QWidget*, const QString&, const QString& text) {
+            confirmations.push_back(text);
+            return confirmAnswer;
+        };
+        p.chooseSavePath = [this](QWidget*, const QString&) { return savePath; };
+        net->rows = {FakeNetworkServices::Row("10.0.0.1", {0x00, 0x00, 0x0C, 1, 2, 3}, 3),
+                     FakeNetworkServices::Row("10.0.0.3", {0xAA, 0x00, 0x04, 1, 2, 3}, 4)};
+        net->names[qv::InetAddr("10.0.0.1")] = "router.test";
+    }
+    void TearDown() override { qv::ResetPrompts(); }
+
+    std::unique_ptr<CMonitorDlg> MakeDialog()
+    {
+        MonitorServices services;
+        services.net = net;
+        services.period = period;
+        services.makeTray = [this](QObject* parent) { return tray = new FakeTrayIcon(parent); };
+        services.exitProcess = [this](int status) { exits.push_back(status); };
+        return std::make_unique<CMonitorDlg>(std::move(services));
+    }
+
+    // Waits until a refresh pass's changes have all reached the list.
+    static bool WaitForPass(CMonitorDlg& dialog, int passes = 1)
+    {
+        QSignalSpy spy(dialog.m_list, &CArpListCtrl::PassApplied);
+        return QTest::qWaitFor([&] { return spy.count() >= passes; }, 10000);
+    }
+};

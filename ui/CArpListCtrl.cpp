@@ -1,0 +1,140 @@
+#include "ui/CArpListCtrl.h"
+
+#include "ui/Prompts.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSaveFile>
+
+CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
+{
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    verticalHeader()->setVisible(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+}
+
+void CArpListCtrl::SetUpColumns()
+{
+    static const struct
+    {
+        const char* heading;
+        int width;
+    } columns[] = {{"IP address", 110}, {"DNS Name", 150}, {"MAC Address", 110}, {"Producer", 180}, {"Type", 60}};
+    setColumnCount(5);
+    for (int i = 0; i < 5; ++i) {
+        setHorizontalHeaderItem(i, new QTableWidgetItem(QString::fromLatin1(columns[i].heading)));
+        setColumnWidth(i, columns[i].width);
+    }
+}
+
+void CArpListCtrl::DeleteAllItems()
+{
+    setRowCount(0);
+}
+
+void CArpListCtrl::InsertItem(int index, const QString& text)
+{
+    insertRow(index);
+    for (int column = 0; column < columnCount(); ++column)
+        setItem(index, column, new QTableWidgetItem(column == 0 ? text : QString()));
+}
+
+void CArpListCtrl::SetItemText(int index, int column, const QString& text)
+{
+    if (QTableWidgetItem* cell = item(index, column))
+        cell->setText(text);
+}
+
+QString CArpListCtrl::GetItemText(int index, int column) const
+{
+    const QTableWidgetItem* cell = item(index, column);
+    return cell ? cell->text() : QString();
+}
+
+std::string CArpListCtrl::CellText(int row, int column) const
+{
+    return GetItemText(row, column).toStdString();
+}
+
+QString CArpListCtrl::ListToText(const CArpListCtrl* list)
+{
+    return QString::fromStdString(qv::ListToText(*list));
+}
+
+void CArpListCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    OnRclick(event->globalPos());
+    event->accept();
+}
+
+void CArpListCtrl::OnRclick(const QPoint& globalPos)
+{
+    // One menu for one popup; it deletes itself when it closes.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* save = menu->addAction(QStringLiteral("保存"));
+    save->setData(ID_LIST_SAVE);
+    connect(save, &QAction::triggered, this, &CArpListCtrl::OnSave);
+    menu->popup(globalPos);
+}
+
+void CArpListCtrl::OnSave()
+{
+    SaveListToFile(this);
+}
+
+bool CArpListCtrl::SaveListToFile(CArpListCtrl* list)
+{
+    qv::Prompts& prompts = qv::ActivePrompts();
+    const QString savedDirectory = QDir::currentPath();
+    struct Restore
+    {
+        QString directory;
+        ~Restore() { QDir::setCurrent(directory); }
+    } restore{savedDirectory};
+
+    QString path = prompts.chooseSavePath(list->window(), QStringLiteral("Text Files (*.txt)"));
+    if (path.isEmpty())
+        return true;
+    const QString name = QFileInfo(path).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot == name.size() - 1) {
+        path += QStringLiteral(".txt");
+        // The dialog only asked about the name as typed.
+        if (QFileInfo::exists(path) &&
+            !prompts.confirm(list->window(), QStringLiteral("Quorvane"),
+                             QStringLiteral("文件“%1”已存在。要替换它吗？").arg(QDir::toNativeSeparators(path))))
+            return true;
+    }
+    const std::string text = qv::ListToText(*list);
+    const QByteArray content(text.data(), static_cast<qsizetype>(text.size()));
+
+    // Written beside the target and renamed over it, so a failed write
+    // leaves any old file as it was.
+    QSaveFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else if (file.write(content) != content.size())
+        reason = file.errorString();
+    else if (!file.commit())
+        reason = file.errorString();
+    if (reason.isEmpty())
+        return true;
+    file.cancelWriting();
+    prompts.showError(list->window(), QStringLiteral("Quorvane"),
+                      QStringLiteral("无法保存文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
+    return false;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "arp/ListText.h"
+
+#include <QTableWidget>
+
+class QMenu;
+
+// The neighbour list: five columns, lines in insertion order, and its own
+// right-click menu with Save.
+class CArpListCtrl : public QTableWidget, public ITextTable
+{
+    Q_OBJECT
+public:
+    static constexpr int ID_LIST_SAVE = 32773;
+
+    explicit CArpListCtrl(QWidget* parent = nullptr);
+
+    // Headings and widths of the five columns.
+    void SetUpColumns();
+
+    void DeleteAllItems();
+    void InsertItem(int index, const QString& text);
+    void SetItemText(int index, int column, const QString& text);
+    QString GetItemText(int index, int column) const;
+
+    int RowCount() const override { return rowCount(); }
+    int ColumnCount() const override { return columnCount(); }
+    std::string CellText(int row, int column) const override;
+
+    // Asks for a file and writes the list there. False only when the file
+    // could not be written; true after a save and after a cancel.
+    static bool SaveListToFile(CArpListCtrl* list);
+    static QString ListToText(const CArpListCtrl* list);
+
+    void OnRclick(const QPoint& globalPos);
+    void OnSave();
+
+signals:
+    // A refresh pass's changes have all been applied.
+    void PassApplied(int result);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};

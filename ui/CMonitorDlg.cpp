@@ -1,0 +1,336 @@
+#include "ui/CMonitorDlg.h"
+
+#include "controls/CBannerStatic.h"
+#include "controls/CColorIPAddressCtrl.h"
+#include "controls/CLinkStatic.h"
+#include "controls/LinkAddresses.h"
+#include "controls/UrlOpener.h"
+#include "platform/AddressText.h"
+#include "platform/LinuxNetworkServices.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CArpListCtrl.h"
+#include "ui/CListSink.h"
+#include "ui/CQtTrayIcon.h"
+#include "ui/DialogUnits.h"
+#include "ui/Prompts.h"
+#include "ui/Resources.h"
+#include "vendor/OuiKey.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include <arpa/inet.h>
+
+namespace {
+
+// A reverse lookup under way may finish first; closing never waits longer.
+constexpr std::chrono::milliseconds kWorkerStopBound{500};
+
+template <typename Control>
+Control* Tag(Control* control, int id, const char* name)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setProperty("controlId", id);
+    return control;
+}
+
+} // namespace
+
+CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_services(std::move(services))
+{
+    if (!m_services.net)
+        m_services.net = std::make_shared<LinuxNetworkServices>();
+    if (!m_services.makeTray)
+        m_services.makeTray = [](QObject* owner) { return new CQtTrayIcon(owner); };
+    if (!m_services.exitProcess)
+        m_services.exitProcess = [](int status) {
+            // Let the icon's removal reach the display before the process goes.
+            QCoreApplication::processEvents();
+            std::_Exit(status);
+        };
+    qv::InitResources();
+    m_pNet = m_services.net;
+    m_xmlReader = std::make_shared<CVendorDatabase>();
+    m_hIcon.addFile(QStringLiteral(":/quorvane/icon16.png"));
+    m_hIcon.addFile(QStringLiteral(":/quorvane/icon.png"));
+    m_hIcon.addFile(QStringLiteral(":/quorvane/icon128.png"));
+
+    m_pTray = m_services.makeTray(this);
+    connect(m_pTray, &ITrayIcon::LeftButtonUp, this, &CMonitorDlg::OnTrayLeftButtonUp);
+    connect(m_pTray, &ITrayIcon::RightButtonUp, this, &CMonitorDlg::OnTrayRightButtonUp);
+
+    CreateControls();
+    OnInitDialog();
+}
+
+CMonitorDlg::~CMonitorDlg()
+{
+    // The worker must be off the list and the reader before they go.
+    StopArpWorker();
+}
+
+void CMonitorDlg::CreateControls()
+{
+    setWindowTitle(QStringLiteral("Quorvane"));
+    const DialogUnits du(font());
+
+    m_list = Tag(new CArpListCtrl(this), IDC_ARP_LIST, "IDC_ARP_LIST");
+    m_list->setGeometry(du.ToPixels(7, 127, 408, 183));
+
+    m_banner = Tag(new CBannerStatic(this), IDC_BANNER, "IDC_BANNER");
+    m_banner->setPixmap(QPixmap(QStringLiteral(":/quorvane/banner.png")));
+    m_banner->setScaledContents(true);
+    m_banner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_banner->setGeometry(du.ToPixels(7, 7, 408, 54));
+    m_banner->setEnabled(false);
+
+    m_linkProductName = Tag(new CLinkStatic(QStringLiteral("Quorvane Pro"), this), IDC_PRODUCT_LINK,
+                            "IDC_PRODUCT_LINK");
+    m_linkProductName->setGeometry(du.ToPixels(155, 63, 112, 8));
+    m_linkProductName->setEnabled(false);
+    m_linkProductName->setVisible(false);
+
+    m_linkProductText = Tag(new CLinkStatic(QStringLiteral("Watches every machine of your network, not just this one."),
+                                            this),
+                            IDC_PRODUCT_TEXT, "IDC_PRODUCT_TEXT");
+    m_linkProductText->setGeometry(du.ToPixels(14, 74, 336, 8));
+    m_linkProductText->setEnabled(false);
+    m_linkProductText->setVisible(false);
+
+    m_btnSendArp = Tag(new QPushButton(QStringLiteral("发送 ARP"), this), IDC_SEND_ARP, "IDC_SEND_ARP");
+    // Not a default button: Enter ends the dialog instead of sending a request.
+    m_btnSendArp->setAutoDefault(false);
+    m_btnSendArp->setDefault(false);
+    m_btnSendArp->setGeometry(du.ToPixels(360, 90, 50, 14));
+    connect(m_btnSendArp, &QPushButton::clicked, this, &CMonitorDlg::OnSendArp);
+
+    const auto label = [&](const char* text, int x, int y, int w, int h) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        l->setTextFormat(Qt::PlainText);
+        l->setGeometry(du.ToPixels(x, y, w, h));
+        return l;
+    };
+    label("目标 IP 地址：", 181, 92, 72, 8)->setObjectName(QStringLiteral("labelTarget"));
+    m_ipTarget = Tag(new CColorIPAddressCtrl(this), IDC_TARGET_IP, "IDC_TARGET_IP");
+    m_ipTarget->setGeometry(du.ToPixels(255, 89, 100, 15));
+    label("源 IP 地址：", 13, 92, 60, 8)->setObjectName(QStringLiteral("labelSource"));
+    m_ipSource = Tag(new CColorIPAddressCtrl(this), IDC_SOURCE_IP, "IDC_SOURCE_IP");
+    m_ipSource->setGeometry(du.ToPixels(75, 89, 100, 15));
+    label("返回的 MAC 地址：", 14, 110, 81, 8)->setObjectName(QStringLiteral("labelMac"));
+    m_editReturnedMac = Tag(new QLineEdit(this), IDC_RETURNED_MAC, "IDC_RETURNED_MAC");
+    m_editReturnedMac->setGeometry(du.ToPixels(97, 108, 78, 14));
+    label("适配器生产商：", 183, 111, 68, 8)->setObjectName(QStringLiteral("labelVendor"));
+    m_editAdapterVendor = Tag(new QLineEdit(this), IDC_ADAPTER_VENDOR, "IDC_ADAPTER_VENDOR");
+    m_editAdapterVendor->setGeometry(du.ToPixels(255, 108, 152, 14));
+
+    m_btnDownload = Tag(new QPushButton(QStringLiteral("Download Now!"), this), IDC_DOWNLOAD, "IDC_DOWNLOAD");
+    m_btnDownload->setAutoDefault(false);
+    m_btnDownload->setGeometry(du.ToPixels(354, 71, 56, 14));
+    m_btnDownload->setEnabled(false);
+    m_btnDownload->setVisible(false);
+    connect(m_btnDownload, &QPushButton::clicked, this, &CMonitorDlg::OnDownloadNow);
+
+    // Tab order is the template's order.
+    QWidget* order[] = {m_list,
+                        m_btnSendArp,
+                        m_ipTarget->Field(0), m_ipTarget->Field(1), m_ipTarget->Field(2), m_ipTarget->Field(3),
+                        m_ipSource->Field(0), m_ipSource->Field(1), m_ipSource->Field(2), m_ipSource->Field(3),
+                        m_editReturnedMac,
+                        m_editAdapterVendor,
+                        m_btnDownload};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    for (QWidget* w : {static_cast<QWidget*>(m_banner), static_cast<QWidget*>(m_linkProductName),
+                       static_cast<QWidget*>(m_linkProductText)})
+        w->setFocusPolicy(Qt::NoFocus);
+
+    setFixedSize(du.X(422), du.Y(317));
+}
+
+void CMonitorDlg::OnInitDialog()
+{
+    setWindowIcon(m_hIcon);
+    m_list->SetUpColumns();
+    m_linkProductName->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
+    m_linkProductText->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
+    m_ipSource->SetAddress(ntohl(qv::InetAddr(GetLocalAddress().toStdString())));
+    m_ipTarget->SetAddress(0xC0A80001u);
+    LoadVendorDatabase();
+    StartArpWorker();
+    m_list->setFocus();
+}
+
+bool CMonitorDlg::LoadVendorDatabase()
+{
+    return m_xmlReader->LoadVendorDatabase();
+}
+
+bool CMonitorDlg::LookupVendor(std::string& vendor, std::string key)
+{
+    return m_xmlReader->LookupVendor(vendor, std::move(key));
+}
+
+QString CMonitorDlg::GetLocalAddress()
+{
+    return QString::fromStdString(m_pNet->GetLocalAddress());
+}
+
+void CMonitorDlg::StartArpWorker()
+{
+    m_pSink = std::make_shared<CListSink>(m_list);
+    std::weak_ptr<CListSink> sink = m_pSink;
+    CArpRefresher::Services services{m_pNet, m_xmlReader, m_pSink, [sink](int result) {
+                                         if (auto live = sink.lock())
+                                             live->PassFinished(result);
+                                     }};
+    m_pWorkerThread = std::make_unique<CArpRefresher>(std::move(services), m_services.period);
+    m_pWorkerThread->Start();
+}
+
+void CMonitorDlg::StopArpWorker()
+{
+    if (m_pSink)
+        m_pSink->Detach();
+    if (m_pWorkerThread)
+        m_pWorkerThread->Stop(kWorkerStopBound);
+}
+
+void CMonitorDlg::done(int result)
+{
+    if (result == QDialog::Accepted)
+        UpdateData(true);
+    StopArpWorker();
+    if (m_pTray)
+        m_pTray->Remove();
+    QDialog::done(result);
+}
+
+void CMonitorDlg::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate) {
+        m_strReturnedMac = m_editReturnedMac->text();
+        m_strAdapterVendor = m_editAdapterVendor->text();
+    } else {
+        m_editReturnedMac->setText(m_strReturnedMac);
+        m_editAdapterVendor->setText(m_strAdapterVendor);
+    }
+}
+
+void CMonitorDlg::OnSendArp()
+{
+    UpdateData(true);
+    std::uint8_t mac[8] = {};
+    std::uint32_t length = 6;
+    const std::uint32_t source = qv::InetAddr(m_ipSource->GetAddressText());
+    const std::uint32_t target = qv::InetAddr(m_ipTarget->GetAddressText());
+    if (m_pNet->SendARP(target, source, mac, &length) == NO_ERROR_CODE) {
+        m_strReturnedMac = QString::fromStdString(qv::MakeMacText(mac));
+        const std::string key = qv::MakeOuiKey(mac);
+        std::string vendor;
+        m_strAdapterVendor = LookupVendor(vendor, key) ? QString::fromStdString(vendor) : QStringLiteral("N/A");
+    }
+    UpdateData(false);
+}
+
+void CMonitorDlg::OnDownloadNow()
+{
+    qv::OpenUrl(QUrl(QString::fromLatin1(qv::links::kProductPageAddress)));
+}
+
+void CMonitorDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            accept();
+            return;
+        case Qt::Key_F1:
+            ShowAboutBox();
+            return;
+        default:
+            break;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CMonitorDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // X11 says nothing before a minimise: act on the change to minimised.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !m_bInTray)
+        QTimer::singleShot(0, this, &CMonitorDlg::OnMinimize);
+}
+
+void CMonitorDlg::OnMinimize()
+{
+    if (m_bInTray || !(windowState() & Qt::WindowMinimized))
+        return;
+    // Without a notification area there would be nothing to bring the window
+    // back with: it stays an ordinary minimised window.
+    if (!m_pTray->IsAvailable() || !m_pTray->Add(m_hIcon, QStringLiteral("Quorvane"))) {
+        m_pTray->Remove();
+        return;
+    }
+    m_bInTray = true;
+    hide();
+}
+
+void CMonitorDlg::OnTrayLeftButtonUp()
+{
+    if (!m_bInTray)
+        return;
+    m_bInTray = false;
+    // Hiding the icon inside its own click handler is not safe.
+    QTimer::singleShot(0, m_pTray, &ITrayIcon::Remove);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMonitorDlg::OnTrayRightButtonUp(const QPoint& globalPos)
+{
+    if (m_pTrayMenu)
+        m_pTrayMenu->close();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("IDR_TRAY_MENU"));
+    menu->addAction(QStringLiteral("关于"))->setData(ID_TRAY_ABOUT);
+    menu->addAction(QStringLiteral("退出"))->setData(ID_TRAY_EXIT);
+    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+        const int id = action->data().toInt();
+        QTimer::singleShot(0, this, [this, id] { OnTrayCommand(id); });
+    });
+    m_pTrayMenu = menu;
+    // Centred on the cursor, top edge at the cursor.
+    menu->popup(globalPos - QPoint(menu->sizeHint().width() / 2, 0));
+}
+
+void CMonitorDlg::OnTrayCommand(int id)
+{
+    if (id == ID_TRAY_ABOUT) {
+        ShowAboutBox();
+    } else if (id == ID_TRAY_EXIT) {
+        m_pTray->Remove();
+        m_services.exitProcess(0);
+    }
+}
+
+void CMonitorDlg::ShowAboutBox()
+{
+    CAboutDlg about(this);
+    about.setWindowIcon(m_hIcon);
+    qv::ActivePrompts().runModal(about);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "arp/CArpRefresher.h"
+#include "platform/INetworkServices.h"
+#include "vendor/CVendorDatabase.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QMenu>
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class CArpListCtrl;
+class CBannerStatic;
+class CColorIPAddressCtrl;
+class CLinkStatic;
+class CListSink;
+class ITrayIcon;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// What the main window runs on; tests give fakes and short periods.
+struct MonitorServices
+{
+    std::shared_ptr<INetworkServices> net;
+    std::chrono::milliseconds period{15000};
+    std::function<ITrayIcon*(QObject* parent)> makeTray; // default: the desktop's
+    std::function<void(int status)> exitProcess;         // default: end at once
+};
+
+// The main window: the neighbour list, the manual ARP query and the tray.
+class CMonitorDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int IDD_MAIN = 102;
+    static constexpr int IDC_ARP_LIST = 1000;
+    static constexpr int IDC_BANNER = 1001;
+    static constexpr int IDC_PRODUCT_LINK = 1002;
+    static constexpr int IDC_PRODUCT_TEXT = 1003;
+    static constexpr int IDC_SEND_ARP = 1004;
+    static constexpr int IDC_TARGET_IP = 1005;
+    static constexpr int IDC_SOURCE_IP = 1006;
+    static constexpr int IDC_RETURNED_MAC = 1007;
+    static constexpr int IDC_ADAPTER_VENDOR = 1008;
+    static constexpr int IDC_DOWNLOAD = 1009;
+    static constexpr int ID_TRAY_ABOUT = 32771;
+    static constexpr int ID_TRAY_EXIT = 32772;
+
+    explicit CMonitorDlg(MonitorServices services = {}, QWidget* parent = nullptr);
+    ~CMonitorDlg() override;
+
+    bool LoadVendorDatabase();
+    bool LookupVendor(std::string& vendor, std::string key);
+    QString GetLocalAddress();
+    void StartArpWorker();
+
+    // Copies the two text fields into their strings (true) or back (false).
+    void UpdateData(bool saveAndValidate);
+
+    void OnSendArp();
+    void OnDownloadNow();
+    void OnMinimize();
+    void OnTrayLeftButtonUp();
+    void OnTrayRightButtonUp(const QPoint& globalPos);
+    void OnTrayCommand(int id);
+    void ShowAboutBox();
+
+    bool IsInTray() const { return m_bInTray; }
+    ITrayIcon* Tray() const { return m_pTray; }
+    QMenu* TrayMenu() const { return m_pTrayMenu; }
+
+    void done(int result) override;
+
+    std::unique_ptr<CArpRefresher> m_pWorkerThread;
+    std::shared_ptr<CVendorDatabase> m_xmlReader;
+    std::shared_ptr<INetworkServices> m_pNet;
+    std::shared_ptr<CListSink> m_pSink;
+    CColorIPAddressCtrl* m_ipSource = nullptr;
+    CColorIPAddressCtrl* m_ipTarget = nullptr;
+    CLinkStatic* m_linkProductText = nullptr;
+    CLinkStatic* m_linkProductName = nullptr;
+    CBannerStatic* m_banner = nullptr;
+    CArpListCtrl* m_list = nullptr;
+    QPushButton* m_btnSendArp = nullptr;
+    QPushButton* m_btnDownload = nullptr;
+    QLineEdit* m_editReturnedMac = nullptr;
+    QLineEdit* m_editAdapterVendor = nullptr;
+    QString m_strReturnedMac;
+    QString m_strAdapterVendor;
+    QIcon m_hIcon;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateControls();
+    void OnInitDialog();
+    void StopArpWorker();
+
+    MonitorServices m_services;
+    ITrayIcon* m_pTray = nullptr;
+    QPointer<QMenu> m_pTrayMenu;
+    bool m_bInTray = false;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+// The notification-area icon as the window uses it; tests give a fake.
+class ITrayIcon : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual bool IsAvailable() const = 0;
+    // Shows the icon; false when the notification area refused it.
+    virtual bool Add(const QIcon& icon, const QString& tip) = 0;
+    virtual void Remove() = 0;
+    virtual bool IsShown() const = 0;
+
+signals:
+    void LeftButtonUp();
+    void RightButtonUp(const QPoint& globalPos);
+};
