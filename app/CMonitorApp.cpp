@@ -64,7 +64,11 @@ bool CMonitorApp::InitInstance()
 {
     {
         CMonitorDlg dialog;
-        dialog.exec();
+        // The application's loop rather than QDialog::exec(): exec() would
+        // end when the window hides itself into the tray.
+        QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit);
+        dialog.show();
+        QApplication::exec();
     }
     return false;
 }

@@ -15,14 +15,12 @@ id=$(basename "$state" | tr -cd 'a-z0-9' | tail -c 8)
 host=qvh$id; peer=qvp$id; router=qvr$id; behind=qvb$id
 
 down() {
-    if [ -f "$state/dnsmasq.pid" ]; then
-        kill "$(cat "$state/dnsmasq.pid")" 2>/dev/null || true
-        rm -f "$state/dnsmasq.pid"
-    fi
-    if [ -f "$state/ping.pid" ]; then
-        kill "$(cat "$state/ping.pid")" 2>/dev/null || true
-        rm -f "$state/ping.pid"
-    fi
+    for pidfile in "$state/dnsmasq.pid" "$state/ping.pid"; do
+        if [ -f "$pidfile" ]; then
+            kill "$(cat "$pidfile")" 2>/dev/null || true
+            rm -f "$pidfile"
+        fi
+    done
     for ns in $host $peer $router $behind; do
         ip netns del "$ns" 2>/dev/null || true
     done
@@ -68,7 +66,8 @@ ip -n "$host" neigh add 10.213.1.51 lladdr aa:00:04:00:00:51 nud stale dev h0
 ip -n "$host" neigh add 10.213.1.52 lladdr 02:00:00:00:00:52 nud noarp dev h0
 inh ping -c 1 -W 2 10.213.1.2 >/dev/null
 # Nobody answers .99: its entry goes INCOMPLETE, then FAILED.
-inh ping -c 1 -W 1 10.213.1.99 >/dev/null 2>&1 &
+# "ip netns exec" execs the command, so $! is the process itself.
+ip netns exec "$host" ping -c 1 -W 1 10.213.1.99 >/dev/null 2>&1 &
 echo $! > "$state/ping.pid"
 
 # Reverse names from a real resolver inside the host namespace.
@@ -77,9 +76,9 @@ name200=$(printf 'a%.0s' $(seq 1 61)).$(printf 'b%.0s' $(seq 1 61)).$(printf 'c%
 name253=$(printf 'd%.0s' $(seq 1 63)).$(printf 'e%.0s' $(seq 1 63)).$(printf 'f%.0s' $(seq 1 63)).$(printf 'g%.0s' $(seq 1 47)).quorvane.test
 mkdir -p "/etc/netns/$host"
 echo "nameserver 127.0.0.1" > "/etc/netns/$host/resolv.conf"
-inh dnsmasq --keep-in-foreground --no-resolv --no-hosts --bogus-priv --conf-file=/dev/null \
+ip netns exec "$host" dnsmasq --keep-in-foreground --no-resolv --no-hosts --bogus-priv --conf-file=/dev/null \
     --listen-address=127.0.0.1 --bind-interfaces --port=53 --user=nobody --group=nogroup \
-    --pid-file="$state/dnsmasq.own.pid" \
+    --pid-file= \
     --ptr-record=2.1.213.10.in-addr.arpa,peer.quorvane.test \
     --ptr-record=50.1.213.10.in-addr.arpa,"$name49" \
     --ptr-record=51.1.213.10.in-addr.arpa,"$name200" \
