@@ -40,7 +40,7 @@ bool CVendorDatabase::LookupVendor(std::string& vendor, std::string key)
                 m_xmlReader.Ascend();
                 return false;
             }
-            if (m_xmlReader.GetAttribute("addr") == key) {
+            if (m_xmlReader.GetAttributeView("addr") == key) {
                 vendor = m_xmlReader.GetAttribute("company");
                 return true;
             }

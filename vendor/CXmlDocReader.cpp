@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <string_view>
-#include <unordered_set>
 
 namespace {
 
@@ -30,27 +28,6 @@ const char* TopLevelFault(const pugi::xml_document& doc)
         }
     }
     return elements == 0 ? "No document element" : nullptr;
-}
-
-const char* DuplicateAttributeFault(const pugi::xml_node& root)
-{
-    for (pugi::xml_node node = root; node;) {
-        std::unordered_set<std::string_view> names;
-        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
-            if (!names.insert(a.name()).second)
-                return "Duplicate attribute";
-        // Iterative depth-first walk: deep documents must not exhaust the stack.
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != root && !node.next_sibling())
-            node = node.parent();
-        if (!node || node == root)
-            break;
-        node = node.next_sibling();
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -127,8 +104,6 @@ bool CXmlDocReader::LoadFromText(const char* text)
         reason = std::string(result.description()) + " at offset " + std::to_string(result.offset);
     } else if (const char* fault = TopLevelFault(*m_pDocument)) {
         reason = fault;
-    } else if (const char* dup = DuplicateAttributeFault(m_pDocument->document_element())) {
-        reason = dup;
     }
     if (reason.empty())
         return true;
@@ -191,10 +166,13 @@ bool CXmlDocReader::Ascend()
 
 std::string CXmlDocReader::GetAttribute(const char* name)
 {
-    if (!m_pPosition || m_pPosition.type() != pugi::node_element)
+    return std::string(GetAttributeView(name));
+}
+
+std::string_view CXmlDocReader::GetAttributeView(const char* name)
+{
+    // The position only ever holds an element (or nothing).
+    if (!m_pPosition)
         throw CComError(E_POINTER_STATUS);
-    pugi::xml_attribute attribute = m_pPosition.attribute(name ? name : "");
-    if (!attribute)
-        return {};
-    return attribute.value();
+    return m_pPosition.attribute(name ? name : "").value();
 }

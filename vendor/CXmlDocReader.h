@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -45,6 +46,9 @@ public:
     // Attribute of the found element, empty when missing.
     // Throws CComError(E_POINTER) when no element was found.
     std::string GetAttribute(const char* name);
+
+    // The same text without a copy; valid until the document changes.
+    std::string_view GetAttributeView(const char* name);
 
     // Status of making a new empty document: negative (high bit) on failure.
     std::int32_t CreateDocument();

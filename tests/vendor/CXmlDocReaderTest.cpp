@@ -123,7 +123,6 @@ TEST(ReaderLoad, RejectsWhatIsNotWellFormedAndLeavesAnEmptyDocument)
     const char* broken[] = {
         "<a><b></a>",                  // mismatched end tag
         "<a>",                         // cut off
-        "<a x=\"1\" x=\"2\"/>",        // repeated attribute
         "<a/><b/>",                    // second root element
         "<a/>trailing",                // text after the root element
         "leading<a/>",                 // text before it
@@ -150,6 +149,10 @@ TEST(ReaderLoad, LeniencyOfTheParserThatIsKept)
     ASSERT_TRUE(reader.LoadFromText("<a x=\"<\"/>"));
     ASSERT_TRUE(reader.FindElement("a"));
     EXPECT_EQ(reader.GetAttribute("x"), "<");
+    // A repeated attribute is kept too; the first one is read.
+    ASSERT_TRUE(reader.LoadFromText("<a x=\"1\" x=\"2\"/>"));
+    ASSERT_TRUE(reader.FindElement("a"));
+    EXPECT_EQ(reader.GetAttribute("x"), "1");
 }
 
 TEST(ReaderLoad, SuccessAfterFailureKeepsTheOldReason)

@@ -1,0 +1,92 @@
+// Vendor document: parse time, lookups, and resident memory after the load.
+#include "vendor/CVendorDatabase.h"
+#include "vendor/EmbeddedVendorDocument.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+std::string LastKey()
+{
+    const std::string text(qv::EmbeddedVendorDocumentData(), qv::EmbeddedVendorDocumentSize());
+    const std::size_t at = text.rfind("<mac addr=\"");
+    return text.substr(at + 11, 8);
+}
+
+CVendorDatabase& Loaded()
+{
+    static CVendorDatabase db;
+    static const bool loaded = db.LoadVendorDatabase();
+    (void)loaded;
+    return db;
+}
+
+void BM_LoadDocument(benchmark::State& state)
+{
+    for (auto _ : state) {
+        CVendorDatabase db;
+        benchmark::DoNotOptimize(db.LoadVendorDatabase());
+    }
+}
+BENCHMARK(BM_LoadDocument)->Unit(benchmark::kMillisecond);
+
+void Lookup(benchmark::State& state, const std::string& key)
+{
+    CVendorDatabase& db = Loaded();
+    std::string vendor;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(db.LookupVendor(vendor, key));
+}
+
+void BM_LookupFirstRow(benchmark::State& state)
+{
+    Lookup(state, "00-00-00");
+}
+BENCHMARK(BM_LookupFirstRow);
+
+void BM_LookupLastRow(benchmark::State& state)
+{
+    Lookup(state, LastKey());
+}
+BENCHMARK(BM_LookupLastRow)->Unit(benchmark::kMicrosecond);
+
+void BM_LookupAbsentKey(benchmark::State& state)
+{
+    Lookup(state, "FF-FF-FF");
+}
+BENCHMARK(BM_LookupAbsentKey)->Unit(benchmark::kMicrosecond);
+
+void BM_ResidentGrowthOfLoad(benchmark::State& state)
+{
+    long growth = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const long before = ResidentKiB();
+        state.ResumeTiming();
+        auto* db = new CVendorDatabase;
+        db->LoadVendorDatabase();
+        state.PauseTiming();
+        growth = ResidentKiB() - before;
+        delete db;
+        state.ResumeTiming();
+    }
+    state.counters["rss_growth_MiB"] = static_cast<double>(growth) / 1024.0;
+}
+BENCHMARK(BM_ResidentGrowthOfLoad)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,83 @@
+// Start to the first complete list of 1,000 entries from the fake seam, then
+// what the window costs while it waits for the next pass.
+#include "tests/platform/FakeNetworkServices.h"
+#include "ui/CArpListCtrl.h"
+#include "ui/CMonitorDlg.h"
+#include "ui/ITrayIcon.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <sys/resource.h>
+#include <time.h>
+
+namespace {
+
+double ProcessSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+class NoTray : public ITrayIcon
+{
+public:
+    using ITrayIcon::ITrayIcon;
+    bool IsAvailable() const override { return false; }
+    bool Add(const QIcon&, const QString&) override { return false; }
+    void Remove() override {}
+    bool IsShown() const override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    auto net = std::make_shared<FakeNetworkServices>();
+    for (int i = 0; i < 1000; ++i)
+        net->rows.push_back(FakeNetworkServices::Row("10.0.0.1", {static_cast<std::uint8_t>(i), 0x1B, 0x21, 1, 2, 3}, 3));
+    MonitorServices services;
+    services.net = net;
+    services.makeTray = [](QObject* parent) { return new NoTray(parent); };
+    CMonitorDlg dialog(services);
+    QSignalSpy pass(dialog.m_list, &CArpListCtrl::PassApplied);
+    dialog.show();
+    if (!QTest::qWaitFor([&] { return pass.count() > 0; }, 60000))
+        return 1;
+    std::printf("start to first complete list of %d entries: %lld ms\n", dialog.m_list->rowCount(),
+                static_cast<long long>(sinceStart.elapsed()));
+
+    const double cpuBefore = ProcessSeconds();
+    QElapsedTimer idle;
+    idle.start();
+    QTest::qWait(5000);
+    const double cpu = ProcessSeconds() - cpuBefore;
+    std::printf("idle between passes: %.1f ms CPU over %lld ms (%.3f %%), resident %ld KiB\n", cpu * 1000.0,
+                static_cast<long long>(idle.elapsed()), 100.0 * cpu * 1000.0 / static_cast<double>(idle.elapsed()),
+                ResidentKiB());
+    return 0;
+}
