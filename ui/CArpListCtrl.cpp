@@ -25,7 +25,7 @@ CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
     horizontalHeader()->setStretchLastSection(false);
 }
 
-void CArpListCtrl::SetUpColumns()
+void CArpListCtrl::SetUpColumns(double scale)
 {
     static const struct
     {
@@ -35,7 +35,7 @@ void CArpListCtrl::SetUpColumns()
     setColumnCount(5);
     for (int i = 0; i < 5; ++i) {
         setHorizontalHeaderItem(i, new QTableWidgetItem(QString::fromLatin1(columns[i].heading)));
-        setColumnWidth(i, columns[i].width);
+        setColumnWidth(i, static_cast<int>(columns[i].width * scale + 0.5));
     }
 }
 

@@ -16,8 +16,9 @@ public:
 
     explicit CArpListCtrl(QWidget* parent = nullptr);
 
-    // Headings and widths of the five columns.
-    void SetUpColumns();
+    // Headings and widths of the five columns. The widths are for the
+    // template's 8-point font; scale stretches them for the font in use.
+    void SetUpColumns(double scale = 1.0);
 
     void DeleteAllItems();
     void InsertItem(int index, const QString& text);

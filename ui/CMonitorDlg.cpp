@@ -161,7 +161,7 @@ void CMonitorDlg::CreateControls()
 void CMonitorDlg::OnInitDialog()
 {
     setWindowIcon(m_hIcon);
-    m_list->SetUpColumns();
+    m_list->SetUpColumns(DialogUnits(font()).WidthScale());
     m_linkProductName->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
     m_linkProductText->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
     m_ipSource->SetAddress(ntohl(qv::InetAddr(GetLocalAddress().toStdString())));

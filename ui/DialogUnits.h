@@ -15,6 +15,10 @@ public:
     int X(int units) const;
     int Y(int units) const;
 
+    // How much wider this font's characters are than the 6-pixel average
+    // the template's pixel sizes were made for.
+    double WidthScale() const { return m_nBaseX / 6.0; }
+
 private:
     int m_nBaseX;
     int m_nBaseY;

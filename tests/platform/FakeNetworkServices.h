@@ -33,7 +33,8 @@ public:
         MIB_IPNETROW row{};
         row.dwIndex = 2;
         row.dwPhysAddrLen = static_cast<std::uint32_t>(mac.size());
-        std::memcpy(row.bPhysAddr, mac.data(), std::min<std::size_t>(mac.size(), 8));
+        if (!mac.empty())
+            std::memcpy(row.bPhysAddr, mac.data(), std::min<std::size_t>(mac.size(), 8));
         row.dwAddr = qv::InetAddr(ip);
         row.dwType = type;
         return row;
@@ -66,7 +67,8 @@ public:
             return ERROR_INSUFFICIENT_BUFFER_CODE;
         }
         table->dwNumEntries = static_cast<std::uint32_t>(rows.size());
-        std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPNETROW));
+        if (!rows.empty())
+            std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPNETROW));
         return NO_ERROR_CODE;
     }
 

@@ -75,6 +75,10 @@ TEST_F(MainWindow, HasEveryControlOfTheTemplateWithItsTextAndState)
 TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
 {
     auto dialog = MakeDialog();
+    // Column widths keep the template's proportions in the font in use.
+    const double scale = dialog->m_list->columnWidth(0) / 110.0;
+    EXPECT_NEAR(dialog->m_list->columnWidth(3), 180 * scale, 1.0);
+    EXPECT_GE(dialog->m_list->columnWidth(2), dialog->m_list->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0C:12:34:56")));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
