@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
@@ -53,27 +54,20 @@ public:
                static_cast<ssize_t>(length);
     }
 
-    // One datagram; empty on error. Grows the buffer when the kernel says it was cut.
-    bool Receive(std::vector<std::uint8_t>& buffer)
+    // One datagram into buffer (resized to what arrived); false on error.
+    bool Receive(std::uint8_t* buffer, std::size_t capacity, std::size_t& length)
     {
         for (;;) {
-            const ssize_t peek = ::recv(m_fd, buffer.data(), buffer.size(), MSG_PEEK | MSG_TRUNC);
-            if (peek < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            if (static_cast<std::size_t>(peek) > buffer.size()) {
-                buffer.resize(static_cast<std::size_t>(peek));
-                continue;
-            }
-            const ssize_t got = ::recv(m_fd, buffer.data(), buffer.size(), 0);
+            const ssize_t got = ::recv(m_fd, buffer, capacity, MSG_TRUNC);
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
                 return false;
             }
-            buffer.resize(static_cast<std::size_t>(got));
+            // A message larger than the buffer was cut: the reply is unusable.
+            if (static_cast<std::size_t>(got) > capacity)
+                return false;
+            length = static_cast<std::size_t>(got);
             return true;
         }
     }
@@ -83,6 +77,7 @@ private:
 };
 
 constexpr int kDumpAttempts = 5;
+constexpr std::size_t kReceiveBuffer = 256 * 1024;
 
 template <typename Request, typename OnMessage>
 bool RunDump(const Request& request, OnMessage&& onMessage, bool& interrupted)
@@ -90,12 +85,13 @@ bool RunDump(const Request& request, OnMessage&& onMessage, bool& interrupted)
     Socket socket;
     if (!socket.Ok() || !socket.Send(&request, sizeof request))
         return false;
-    std::vector<std::uint8_t> buffer;
+    // Dump replies come in pieces of at most 32 KiB; one buffer serves them all.
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
     for (;;) {
-        buffer.resize(64 * 1024);
-        if (!socket.Receive(buffer))
+        std::size_t length = 0;
+        if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
             return false;
-        const DumpStatus status = WalkNetlinkBuffer(buffer.data(), buffer.size(), onMessage, interrupted);
+        const DumpStatus status = WalkNetlinkBuffer(buffer.get(), length, onMessage, interrupted);
         if (status == DumpStatus::Done)
             return true;
         if (status == DumpStatus::Error)
@@ -156,6 +152,7 @@ std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
     const unsigned loopback = ::if_nametoindex("lo");
     for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
         std::vector<MIB_IPNETROW> rows;
+        rows.reserve(256);
         bool interrupted = false;
         const bool ok = RunDump(
             request,
@@ -196,12 +193,13 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
     Socket socket;
     if (!socket.Ok() || !socket.Send(&request, sizeof request))
         return std::nullopt;
-    std::vector<std::uint8_t> buffer(16 * 1024);
-    if (!socket.Receive(buffer))
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
+    std::size_t length = 0;
+    if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
         return std::nullopt;
     RouteInfo route;
     rtmsg header;
-    if (!ParseRoute(buffer.data(), buffer.size(), route, header))
+    if (!ParseRoute(buffer.get(), length, route, header))
         return std::nullopt;
     return route;
 }

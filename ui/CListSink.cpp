@@ -1,22 +1,48 @@
 #include "ui/CListSink.h"
 
 #include "ui/CArpListCtrl.h"
+#include "ui/CListChangeReceiver.h"
 
 #include <QMetaObject>
 
 CListSink::CListSink(CArpListCtrl* list) : m_pList(list) {}
 
-template <typename Change>
-void CListSink::Post(Change&& change)
+void CListSink::Attach()
 {
-    // The lock only covers handing the event over, so it is never held while
-    // anything waits for the list's thread.
+    // A child of the list: it goes with the list, on the list's thread.
+    auto* receiver = new CListChangeReceiver(weak_from_this(), m_pList);
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_pList == nullptr)
+    m_pReceiver = receiver;
+}
+
+void CListSink::Post(Change change)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_pList == nullptr || m_pReceiver == nullptr)
         return;
-    CArpListCtrl* list = m_pList;
-    QMetaObject::invokeMethod(
-        list, [list, change = std::forward<Change>(change)]() { change(*list); }, Qt::QueuedConnection);
+    m_changes.push_back(std::move(change));
+    if (!m_bWakePending) {
+        m_bWakePending = true;
+        // Only a wake-up crosses threads through Qt; the changes themselves
+        // stay in this queue under this lock.
+        QMetaObject::invokeMethod(m_pReceiver, "Apply", Qt::QueuedConnection);
+    }
+}
+
+void CListSink::ApplyQueued()
+{
+    std::deque<Change> changes;
+    CArpListCtrl* list = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        changes.swap(m_changes);
+        m_bWakePending = false;
+        list = m_pList;
+    }
+    if (list == nullptr)
+        return;
+    for (Change& change : changes)
+        change(*list);
 }
 
 void CListSink::DeleteAllItems()
@@ -45,4 +71,6 @@ void CListSink::Detach()
 {
     std::lock_guard<std::mutex> guard(m_lock);
     m_pList = nullptr;
+    m_pReceiver = nullptr;
+    m_changes.clear();
 }

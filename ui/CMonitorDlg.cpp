@@ -189,6 +189,7 @@ QString CMonitorDlg::GetLocalAddress()
 void CMonitorDlg::StartArpWorker()
 {
     m_pSink = std::make_shared<CListSink>(m_list);
+    m_pSink->Attach();
     std::weak_ptr<CListSink> sink = m_pSink;
     CArpRefresher::Services services{m_pNet, m_xmlReader, m_pSink, [sink](int result) {
                                          if (auto live = sink.lock())

@@ -20,8 +20,8 @@ public:
     std::map<std::uint32_t, std::vector<std::uint8_t>> arpReplies;
     std::string localAddress = "10.0.0.2";
     std::uint32_t sizeQueryResult = NO_ERROR_CODE;
-    bool failFill = false;
-    int growBeforeFills = 0; // fills that find one row more than the size query said
+    std::atomic<bool> failFill{false};
+    std::atomic<int> growBeforeFills{0}; // fills that find one row more than the size query said
     bool blockResolver = false;
     std::atomic<int> lookups{0};
     std::atomic<int> fills{0};
@@ -38,6 +38,13 @@ public:
         row.dwAddr = qv::InetAddr(ip);
         row.dwType = type;
         return row;
+    }
+
+    // Replaces the table while a worker may be reading it.
+    void SetRows(std::vector<MIB_IPNETROW> newRows)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        rows = std::move(newRows);
     }
 
     void ReleaseResolver()

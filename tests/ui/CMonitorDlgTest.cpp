@@ -114,7 +114,7 @@ TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
     EXPECT_EQ(ListLines(*dialog->m_list),
               (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
                      {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}}));
-    net->rows = {FakeNetworkServices::Row("10.0.0.7", {0x02, 0, 0, 0, 0, 7}, 2)};
+    net->SetRows({FakeNetworkServices::Row("10.0.0.7", {0x02, 0, 0, 0, 0, 7}, 2)});
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 1; }, 10000));
     ASSERT_TRUE(WaitForPass(*dialog));
     EXPECT_EQ(ListLines(*dialog->m_list), (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
@@ -130,7 +130,7 @@ TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 0; }, 10000));
     net->failFill = false;
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 2; }, 10000));
-    net->rows.clear();
+    net->SetRows({});
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 0; }, 10000));
 }
 

@@ -132,7 +132,7 @@ TEST_F(Tray, TheWorkerGoesOnWhileTheWindowIsInTheTray)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     Minimise();
     ASSERT_TRUE(dialog->IsInTray());
-    net->rows.resize(1);
+    net->SetRows({net->rows.front()});
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 1; }, 10000));
     EXPECT_TRUE(dialog->IsInTray());
 }
