@@ -2,22 +2,13 @@
 #include "vendor/CVendorDatabase.h"
 #include "vendor/EmbeddedVendorDocument.h"
 
+#include "bench/BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <string>
 
 namespace {
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
 
 std::string LastKey()
 {
@@ -74,12 +65,12 @@ void BM_ResidentGrowthOfLoad(benchmark::State& state)
     long growth = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const long before = ResidentKiB();
+        const long before = qv::bench::ResidentKiB();
         state.ResumeTiming();
         auto* db = new CVendorDatabase;
         db->LoadVendorDatabase();
         state.PauseTiming();
-        growth = ResidentKiB() - before;
+        growth = qv::bench::ResidentKiB() - before;
         delete db;
         state.ResumeTiming();
     }

@@ -1,5 +1,6 @@
 // Start to the first complete list of 1,000 entries from the fake seam, then
 // what the window costs while it waits for the next pass.
+#include "bench/BenchSupport.h"
 #include "tests/platform/FakeNetworkServices.h"
 #include "ui/CArpListCtrl.h"
 #include "ui/CMonitorDlg.h"
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include <sys/resource.h>
@@ -26,16 +26,6 @@ double ProcessSeconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
 }
 
 class NoTray : public ITrayIcon
@@ -78,6 +68,6 @@ int main(int argc, char** argv)
     const double cpu = ProcessSeconds() - cpuBefore;
     std::printf("idle between passes: %.1f ms CPU over %lld ms (%.3f %%), resident %ld KiB\n", cpu * 1000.0,
                 static_cast<long long>(idle.elapsed()), 100.0 * cpu * 1000.0 / static_cast<double>(idle.elapsed()),
-                ResidentKiB());
+                qv::bench::ResidentKiB());
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "controls/CBannerStatic.h"
 
 #include "controls/LinkAddresses.h"
-#include "controls/UrlOpener.h"
+#include "controls/LinkBehaviour.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -10,31 +10,19 @@
 CBannerStatic::CBannerStatic(QWidget* parent) : QLabel(parent)
 {
     SetAddress(QString::fromLatin1(qv::links::kBannerAddress));
-    UpdateCursor();
-}
-
-void CBannerStatic::UpdateCursor()
-{
-    if (isEnabled())
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    qv::link::UpdateCursor(*this);
 }
 
 void CBannerStatic::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::EnabledChange)
-        UpdateCursor();
+        qv::link::UpdateCursor(*this);
     QLabel::changeEvent(event);
 }
 
 void CBannerStatic::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && isEnabled() && isVisible()) {
-        if (m_strAddress.isEmpty())
-            m_strAddress = text();
-        qv::OpenUrl(QUrl(m_strAddress));
-    }
+    qv::link::OpenOnPress(*this, *event, m_strAddress, text());
     QLabel::mousePressEvent(event);
 }
 

@@ -20,7 +20,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void UpdateCursor();
-
     QString m_strAddress;
 };

@@ -1,7 +1,7 @@
 #include "controls/CLinkStatic.h"
 
 #include "controls/LinkAddresses.h"
-#include "controls/UrlOpener.h"
+#include "controls/LinkBehaviour.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -19,32 +19,19 @@ CLinkStatic::CLinkStatic(const QString& text, QWidget* parent)
     setPalette(colours);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
-    UpdateCursor();
-}
-
-void CLinkStatic::UpdateCursor()
-{
-    if (isEnabled())
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    qv::link::UpdateCursor(*this);
 }
 
 void CLinkStatic::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::EnabledChange)
-        UpdateCursor();
+        qv::link::UpdateCursor(*this);
     QLabel::changeEvent(event);
 }
 
 void CLinkStatic::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && isEnabled() && isVisible()) {
-        // With no address of its own the link's text is the address, from now on.
-        if (m_strAddress.isEmpty())
-            m_strAddress = text();
-        qv::OpenUrl(QUrl(m_strAddress));
-    }
+    qv::link::OpenOnPress(*this, *event, m_strAddress, text());
     QLabel::mousePressEvent(event);
 }
 

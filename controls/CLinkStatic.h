@@ -21,8 +21,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void UpdateCursor();
-
     QColor m_crText;
     QString m_strAddress;
 };

@@ -76,6 +76,24 @@ private:
     int m_fd = -1;
 };
 
+template <typename Body>
+struct Request
+{
+    nlmsghdr header;
+    Body body;
+};
+
+template <typename Body>
+Request<Body> MakeRequest(std::uint16_t type, std::uint16_t flags)
+{
+    Request<Body> request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = type;
+    request.header.nlmsg_flags = static_cast<std::uint16_t>(NLM_F_REQUEST | flags);
+    request.header.nlmsg_seq = 1;
+    return request;
+}
+
 constexpr int kDumpAttempts = 5;
 constexpr std::size_t kReceiveBuffer = 256 * 1024;
 
@@ -138,16 +156,8 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
 
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
 {
-    struct
-    {
-        nlmsghdr header;
-        ndmsg neigh;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETNEIGH;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = 1;
-    request.neigh.ndm_family = AF_INET;
+    auto request = MakeRequest<ndmsg>(RTM_GETNEIGH, NLM_F_DUMP);
+    request.body.ndm_family = AF_INET;
 
     const unsigned loopback = ::if_nametoindex("lo");
     for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
@@ -173,22 +183,18 @@ std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
 
 std::optional<RouteInfo> GetRoute(std::uint32_t dest)
 {
-    struct
+    struct RouteQuery
     {
-        nlmsghdr header;
         rtmsg route;
         rtattr dstAttr;
         std::uint32_t dst;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETROUTE;
-    request.header.nlmsg_flags = NLM_F_REQUEST;
-    request.header.nlmsg_seq = 1;
-    request.route.rtm_family = AF_INET;
-    request.route.rtm_dst_len = 32;
-    request.dstAttr.rta_len = RTA_LENGTH(4);
-    request.dstAttr.rta_type = RTA_DST;
-    request.dst = dest;
+    };
+    auto request = MakeRequest<RouteQuery>(RTM_GETROUTE, 0);
+    request.body.route.rtm_family = AF_INET;
+    request.body.route.rtm_dst_len = 32;
+    request.body.dstAttr.rta_len = RTA_LENGTH(4);
+    request.body.dstAttr.rta_type = RTA_DST;
+    request.body.dst = dest;
 
     Socket socket;
     if (!socket.Ok() || !socket.Send(&request, sizeof request))
@@ -206,16 +212,8 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
 
 std::optional<RouteInfo> GetDefaultRoute()
 {
-    struct
-    {
-        nlmsghdr header;
-        rtmsg route;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETROUTE;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = 1;
-    request.route.rtm_family = AF_INET;
+    auto request = MakeRequest<rtmsg>(RTM_GETROUTE, NLM_F_DUMP);
+    request.body.rtm_family = AF_INET;
 
     std::optional<RouteInfo> found;
     bool interrupted = false;

@@ -83,13 +83,21 @@ struct DialogFixture : ::testing::Test
         services.period = period;
         services.makeTray = [this](QObject* parent) { return tray = new FakeTrayIcon(parent); };
         services.exitProcess = [this](int status) { exits.push_back(status); };
-        return std::make_unique<CMonitorDlg>(std::move(services));
+        auto dialog = std::make_unique<CMonitorDlg>(std::move(services));
+        // Listening from the start: no pass can be applied before this.
+        passSpy = std::make_unique<QSignalSpy>(dialog->m_list, &CArpListCtrl::PassApplied);
+        passesSeen = 0;
+        return dialog;
     }
 
-    // Waits until a refresh pass's changes have all reached the list.
-    static bool WaitForPass(CMonitorDlg& dialog, int passes = 1)
+    // Waits until the next refresh pass's changes have all reached the list
+    // of the dialog made last.
+    bool WaitForPass(CMonitorDlg&)
     {
-        QSignalSpy spy(dialog.m_list, &CArpListCtrl::PassApplied);
-        return QTest::qWaitFor([&] { return spy.count() >= passes; }, 10000);
+        const int wanted = ++passesSeen;
+        return QTest::qWaitFor([&] { return passSpy->count() >= wanted; }, 10000);
     }
+
+    std::unique_ptr<QSignalSpy> passSpy;
+    int passesSeen = 0;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <fstream>
+#include <string>
+
+namespace qv::bench {
+
+// The process's resident memory now, from /proc.
+inline long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+} // namespace qv::bench
