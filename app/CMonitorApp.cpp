@@ -29,7 +29,8 @@ bool HaveDisplay()
 void FatalToOneLine(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtFatalMsg) {
-        if (message.contains(QLatin1String("platform plugin")) || message.contains(QLatin1String("display"))) {
+        if (message.contains(QLatin1String("platform plugin")) ||
+            message.contains(QLatin1String("display"))) {
             const ssize_t ignored = ::write(STDERR_FILENO, kNoDisplay, sizeof kNoDisplay - 1);
             (void)ignored;
             ::_exit(1);

@@ -17,16 +17,17 @@ namespace qv {
 
 namespace {
 
-const char kUsage[] = "Usage: quorvane [OPTION]\n"
-                      "Watches this machine's IPv4 neighbour (ARP) cache.\n"
-                      "With no option the window opens.\n"
-                      "\n"
-                      "  --list                       print the neighbour table once: IP address, DNS name,\n"
-                      "                               MAC address, vendor, type, separated by tabs\n"
-                      "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
-                      "                               address and its vendor\n"
-                      "  --vendor KEY                 print the company registered for an OUI or MAC address\n"
-                      "  --help                       show this help\n";
+const char kUsage[] =
+    "Usage: quorvane [OPTION]\n"
+    "Watches this machine's IPv4 neighbour (ARP) cache.\n"
+    "With no option the window opens.\n"
+    "\n"
+    "  --list                       print the neighbour table once: IP address, DNS name,\n"
+    "                               MAC address, vendor, type, separated by tabs\n"
+    "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
+    "                               address and its vendor\n"
+    "  --vendor KEY                 print the company registered for an OUI or MAC address\n"
+    "  --help                       show this help\n";
 
 int ListTable(INetworkServices& net, CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
 {

@@ -23,10 +23,11 @@ bool InTestNamespace()
 void FillTable(int n)
 {
     std::system("ip neigh flush dev h0 nud permanent");
-    std::string command = "for i in $(seq 0 " + std::to_string(n - 1) +
-                          "); do echo \"neigh add 10.213.$((100 + i / 250)).$((1 + i % 250)) lladdr "
-                          "02:00:00:00:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev "
-                          "h0\"; done | ip -batch -";
+    std::string command =
+        "for i in $(seq 0 " + std::to_string(n - 1) +
+        "); do echo \"neigh add 10.213.$((100 + i / 250)).$((1 + i % 250)) lladdr "
+        "02:00:00:00:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev "
+        "h0\"; done | ip -batch -";
     if (std::system(command.c_str()) != 0)
         std::abort();
 }
@@ -69,7 +70,8 @@ void BM_Format1000Rows(benchmark::State& state)
     FakeNetworkServices net; // no names: the IP text, no DNS query
     std::vector<MIB_IPNETROW> rows;
     for (int i = 0; i < 1000; ++i)
-        rows.push_back(FakeNetworkServices::Row("10.0.0.1", {static_cast<std::uint8_t>(i), 0x1B, 0x21, 1, 2, 3}, 3));
+        rows.push_back(
+            FakeNetworkServices::Row("10.0.0.1", {static_cast<std::uint8_t>(i), 0x1B, 0x21, 1, 2, 3}, 3));
     for (auto _ : state)
         for (const MIB_IPNETROW& row : rows)
             benchmark::DoNotOptimize(qv::FormatArpRow(row, vendors, net));

@@ -49,7 +49,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     auto net = std::make_shared<FakeNetworkServices>();
     for (int i = 0; i < 1000; ++i)
-        net->rows.push_back(FakeNetworkServices::Row("10.0.0.1", {static_cast<std::uint8_t>(i), 0x1B, 0x21, 1, 2, 3}, 3));
+        net->rows.push_back(
+            FakeNetworkServices::Row("10.0.0.1", {static_cast<std::uint8_t>(i), 0x1B, 0x21, 1, 2, 3}, 3));
     MonitorServices services;
     services.net = net;
     services.makeTray = [](QObject* parent) { return new NoTray(parent); };
@@ -67,7 +68,7 @@ int main(int argc, char** argv)
     QTest::qWait(5000);
     const double cpu = ProcessSeconds() - cpuBefore;
     std::printf("idle between passes: %.1f ms CPU over %lld ms (%.3f %%), resident %ld KiB\n", cpu * 1000.0,
-                static_cast<long long>(idle.elapsed()), 100.0 * cpu * 1000.0 / static_cast<double>(idle.elapsed()),
-                qv::bench::ResidentKiB());
+                static_cast<long long>(idle.elapsed()),
+                100.0 * cpu * 1000.0 / static_cast<double>(idle.elapsed()), qv::bench::ResidentKiB());
     return 0;
 }

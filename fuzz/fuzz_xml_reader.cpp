@@ -25,12 +25,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t op = data[i];
         try {
             switch (op % 6) {
-            case 0: reader.Rewind(); break;
-            case 1: reader.FindElement(names[(op / 6) % 5]); break;
-            case 2: reader.Descend(); break;
-            case 3: reader.Ascend(); break;
-            case 4: reader.GetAttribute((op & 0x40) ? "addr" : "company"); break;
-            case 5: reader.FindElement(nullptr); break;
+            case 0:
+                reader.Rewind();
+                break;
+            case 1:
+                reader.FindElement(names[(op / 6) % 5]);
+                break;
+            case 2:
+                reader.Descend();
+                break;
+            case 3:
+                reader.Ascend();
+                break;
+            case 4:
+                reader.GetAttribute((op & 0x40) ? "addr" : "company");
+                break;
+            case 5:
+                reader.FindElement(nullptr);
+                break;
             }
         } catch (const CComError&) {
             // Part of the contract: no element found yet.

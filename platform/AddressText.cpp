@@ -34,14 +34,22 @@ std::string InetNtoa(std::uint32_t networkOrder)
 std::string DescribeArpResult(std::uint32_t code)
 {
     switch (code) {
-    case NO_ERROR_CODE: return "success";
-    case ERROR_BAD_NET_NAME_CODE: return "no reply from the target";
-    case ERROR_NOT_FOUND_CODE: return "the source address is not an address of this machine";
-    case ERROR_NETWORK_UNREACHABLE_CODE: return "the target is not on a link of the source's interface";
-    case ERROR_ACCESS_DENIED_CODE: return "permission denied";
-    case ERROR_INVALID_PARAMETER_CODE: return "the target is not a unicast address";
-    case ERROR_INVALID_USER_BUFFER_CODE: return "the address buffer is too small";
-    default: return "network error " + std::to_string(code);
+    case NO_ERROR_CODE:
+        return "success";
+    case ERROR_BAD_NET_NAME_CODE:
+        return "no reply from the target";
+    case ERROR_NOT_FOUND_CODE:
+        return "the source address is not an address of this machine";
+    case ERROR_NETWORK_UNREACHABLE_CODE:
+        return "the target is not on a link of the source's interface";
+    case ERROR_ACCESS_DENIED_CODE:
+        return "permission denied";
+    case ERROR_INVALID_PARAMETER_CODE:
+        return "the target is not a unicast address";
+    case ERROR_INVALID_USER_BUFFER_CODE:
+        return "the address buffer is too small";
+    default:
+        return "network error " + std::to_string(code);
     }
 }
 

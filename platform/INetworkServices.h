@@ -21,7 +21,8 @@ public:
     // One ARP request for destIp from srcIp (both network order; srcIp 0 means
     // the route's own source). NO_ERROR with the MAC in mac[0..5], or a failure
     // code (see DescribeArpResult). Blocks for at most about 3 s.
-    virtual std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length) = 0;
+    virtual std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
+                                  std::uint32_t* length) = 0;
 
     // Reverse name of addr (network order); false when there is none.
     virtual bool GetHostByAddr(std::uint32_t addr, std::string& name) = 0;

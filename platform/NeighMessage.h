@@ -22,9 +22,9 @@ std::uint32_t NeighStateToType(std::uint16_t state);
 NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row);
 
 enum class DumpStatus {
-    More,       // the buffer ended before NLMSG_DONE
-    Done,       // NLMSG_DONE seen
-    Error       // NLMSG_ERROR or a malformed buffer
+    More, // the buffer ended before NLMSG_DONE
+    Done, // NLMSG_DONE seen
+    Error // NLMSG_ERROR or a malformed buffer
 };
 
 // Walks the messages of one received buffer, calling onMessage for each

@@ -76,15 +76,13 @@ private:
     int m_fd = -1;
 };
 
-template <typename Body>
-struct Request
+template <typename Body> struct Request
 {
     nlmsghdr header;
     Body body;
 };
 
-template <typename Body>
-Request<Body> MakeRequest(std::uint16_t type, std::uint16_t flags)
+template <typename Body> Request<Body> MakeRequest(std::uint16_t type, std::uint16_t flags)
 {
     Request<Body> request{};
     request.header.nlmsg_len = sizeof request;

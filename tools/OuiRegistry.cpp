@@ -105,11 +105,21 @@ std::string EscapeAttribute(const std::string& utf8)
         }
         ++i;
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '\'': out += "&apos;"; break;
-        case '"': out += "&quot;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
         default:
             if (c < 0x20)
                 out += "&#" + std::to_string(c) + ";";

@@ -31,7 +31,8 @@ void CArpListCtrl::SetUpColumns(double scale)
     {
         const char* heading;
         int width;
-    } columns[] = {{"IP address", 110}, {"DNS Name", 150}, {"MAC Address", 110}, {"Producer", 180}, {"Type", 60}};
+    } columns[] = {
+        {"IP address", 110}, {"DNS Name", 150}, {"MAC Address", 110}, {"Producer", 180}, {"Type", 60}};
     setColumnCount(5);
     for (int i = 0; i < 5; ++i) {
         setHorizontalHeaderItem(i, new QTableWidgetItem(QString::fromLatin1(columns[i].heading)));
@@ -114,8 +115,9 @@ bool CArpListCtrl::SaveListToFile(CArpListCtrl* list)
         path += QStringLiteral(".txt");
         // The dialog only asked about the name as typed.
         if (QFileInfo::exists(path) &&
-            !prompts.confirm(list->window(), QStringLiteral("Quorvane"),
-                             QStringLiteral("文件“%1”已存在。要替换它吗？").arg(QDir::toNativeSeparators(path))))
+            !prompts.confirm(
+                list->window(), QStringLiteral("Quorvane"),
+                QStringLiteral("文件“%1”已存在。要替换它吗？").arg(QDir::toNativeSeparators(path))))
             return true;
     }
     const std::string text = qv::ListToText(*list);

@@ -52,7 +52,8 @@ void CListSink::DeleteAllItems()
 
 void CListSink::InsertItem(int index, const std::string& ipText)
 {
-    Post([index, text = QString::fromStdString(ipText)](CArpListCtrl& list) { list.InsertItem(index, text); });
+    Post(
+        [index, text = QString::fromStdString(ipText)](CArpListCtrl& list) { list.InsertItem(index, text); });
 }
 
 void CListSink::SetItemText(int index, int column, const std::string& text)

@@ -34,8 +34,7 @@ namespace {
 // A reverse lookup under way may finish first; closing never waits longer.
 constexpr std::chrono::milliseconds kWorkerStopBound{500};
 
-template <typename Control>
-Control* Tag(Control* control, int id, const char* name)
+template <typename Control> Control* Tag(Control* control, int id, const char* name)
 {
     control->setObjectName(QString::fromLatin1(name));
     control->setProperty("controlId", id);
@@ -95,15 +94,15 @@ void CMonitorDlg::CreateControls()
     m_banner->setGeometry(du.ToPixels(7, 7, 408, 54));
     m_banner->setEnabled(false);
 
-    m_linkProductName = Tag(new CLinkStatic(QStringLiteral("Quorvane Pro"), this), IDC_PRODUCT_LINK,
-                            "IDC_PRODUCT_LINK");
+    m_linkProductName =
+        Tag(new CLinkStatic(QStringLiteral("Quorvane Pro"), this), IDC_PRODUCT_LINK, "IDC_PRODUCT_LINK");
     m_linkProductName->setGeometry(du.ToPixels(155, 63, 112, 8));
     m_linkProductName->setEnabled(false);
     m_linkProductName->setVisible(false);
 
-    m_linkProductText = Tag(new CLinkStatic(QStringLiteral("Watches every machine of your network, not just this one."),
-                                            this),
-                            IDC_PRODUCT_TEXT, "IDC_PRODUCT_TEXT");
+    m_linkProductText = Tag(
+        new CLinkStatic(QStringLiteral("Watches every machine of your network, not just this one."), this),
+        IDC_PRODUCT_TEXT, "IDC_PRODUCT_TEXT");
     m_linkProductText->setGeometry(du.ToPixels(14, 74, 336, 8));
     m_linkProductText->setEnabled(false);
     m_linkProductText->setVisible(false);
@@ -144,8 +143,14 @@ void CMonitorDlg::CreateControls()
     // Tab order is the template's order.
     QWidget* order[] = {m_list,
                         m_btnSendArp,
-                        m_ipTarget->Field(0), m_ipTarget->Field(1), m_ipTarget->Field(2), m_ipTarget->Field(3),
-                        m_ipSource->Field(0), m_ipSource->Field(1), m_ipSource->Field(2), m_ipSource->Field(3),
+                        m_ipTarget->Field(0),
+                        m_ipTarget->Field(1),
+                        m_ipTarget->Field(2),
+                        m_ipTarget->Field(3),
+                        m_ipSource->Field(0),
+                        m_ipSource->Field(1),
+                        m_ipSource->Field(2),
+                        m_ipSource->Field(3),
                         m_editReturnedMac,
                         m_editAdapterVendor,
                         m_btnDownload};
@@ -239,7 +244,8 @@ void CMonitorDlg::OnSendArp()
         m_strReturnedMac = QString::fromStdString(qv::MakeMacText(mac));
         const std::string key = qv::MakeOuiKey(mac);
         std::string vendor;
-        m_strAdapterVendor = LookupVendor(vendor, key) ? QString::fromStdString(vendor) : QStringLiteral("N/A");
+        m_strAdapterVendor =
+            LookupVendor(vendor, key) ? QString::fromStdString(vendor) : QStringLiteral("N/A");
     }
     UpdateData(false);
 }

@@ -6,7 +6,8 @@ DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
     // Average over the Latin letters, rounded, as the dialog manager measures it.
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_nBaseX = (letters / 26 + 1) / 2;
     m_nBaseY = metrics.height();
 }

@@ -20,8 +20,8 @@ Prompts DesktopPrompts()
         QMessageBox::warning(owner, title, text);
     };
     prompts.confirm = [](QWidget* owner, const QString& title, const QString& text) {
-        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
     prompts.runModal = [](QDialog& dialog) { return dialog.exec(); };
     return prompts;

@@ -3,7 +3,9 @@
 #include "vendor/CComError.h"
 #include "vendor/EmbeddedVendorDocument.h"
 
-CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier) : m_xmlReader(std::move(notifier)) {}
+CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier) : m_xmlReader(std::move(notifier))
+{
+}
 
 bool CVendorDatabase::LoadVendorDatabase()
 {

@@ -19,7 +19,8 @@ TEST(CommandLineNetns, ListPrintsTheKernelTable)
     EXPECT_NE(out.find("10.213.1.2\tpeer.quorvane.test\t00:00:0C:AA:BB:02\tCisco Systems, Inc\tDynamic\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("10.213.1.50\t" + qv::test::Env("QV_NAME49") + "\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\n"),
+    EXPECT_NE(out.find("10.213.1.50\t" + qv::test::Env("QV_NAME49") +
+                       "\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\n"),
               std::string::npos);
     EXPECT_NE(out.find("10.213.1.52\t" + qv::test::Env("QV_NAME253") + "\t02:00:00:00:00:52\tN/A\tOther\n"),
               std::string::npos);
@@ -62,7 +63,8 @@ TEST(CommandLineNetns, WithoutRawSocketsTheKernelResolvesForUs)
     std::filesystem::copy_file(kBin, copy);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
     std::filesystem::permissions(copy, std::filesystem::perms(0755));
-    const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all " + copy;
+    const std::string asNobody =
+        "setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all " + copy;
     std::string out;
     // A fresh entry: the fallback has to wait for the kernel's own request.
     Shell("ip neigh del 10.213.1.2 dev h0");

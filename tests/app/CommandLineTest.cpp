@@ -47,8 +47,11 @@ TEST_F(Cli, VendorAcceptsKeysAndMacsInAnyCommonForm)
 
 TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
 {
-    for (std::vector<std::string> args : {std::vector<std::string>{"--frobnicate"}, {"--vendor"}, {"--list", "x"},
-                                          {"--arp"}, {"--arp", "10.0.0.1", "--source"}}) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"--frobnicate"},
+                                          {"--vendor"},
+                                          {"--list", "x"},
+                                          {"--arp"},
+                                          {"--arp", "10.0.0.1", "--source"}}) {
         err.str("");
         EXPECT_EQ(Run(args), 2) << args[0];
         EXPECT_EQ(Lines(err.str()), 1) << err.str();

@@ -21,8 +21,8 @@ struct Formatter : ::testing::Test
 TEST_F(Formatter, GivesTheFiveTextsInColumnOrder)
 {
     net.names[qv::InetAddr("192.168.0.1")] = "gateway";
-    const auto text = qv::FormatArpRow(FakeNetworkServices::Row("192.168.0.1", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, 3),
-                                       vendors, net);
+    const auto text = qv::FormatArpRow(
+        FakeNetworkServices::Row("192.168.0.1", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, 3), vendors, net);
     EXPECT_EQ(text.strIp, "192.168.0.1");
     EXPECT_EQ(text.strDnsName, "gateway");
     EXPECT_EQ(text.strMac, "00:1A:2B:3C:4D:5E");
@@ -40,7 +40,8 @@ TEST_F(Formatter, UnknownVendorsAndNamesFallBack)
     EXPECT_EQ(zero.strType, "Invalid");
     for (auto mac : {std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
                      std::vector<std::uint8_t>{0x01, 0x00, 0x5E, 0x00, 0x00, 0xFB}}) {
-        EXPECT_EQ(qv::FormatArpRow(FakeNetworkServices::Row("224.0.0.251", mac, 1), vendors, net).strVendor, "N/A");
+        EXPECT_EQ(qv::FormatArpRow(FakeNetworkServices::Row("224.0.0.251", mac, 1), vendors, net).strVendor,
+                  "N/A");
     }
 }
 
@@ -57,8 +58,8 @@ TEST_F(Formatter, ShowsSixBytesWhateverLengthTheRowDeclares)
 TEST_F(Formatter, LongNamesAreShownWhole)
 {
     const std::string name49(49, 'a');
-    const std::string name253 = std::string(63, 'b') + "." + std::string(63, 'c') + "." + std::string(63, 'd') +
-                                "." + std::string(61, 'e');
+    const std::string name253 = std::string(63, 'b') + "." + std::string(63, 'c') + "." +
+                                std::string(63, 'd') + "." + std::string(61, 'e');
     ASSERT_EQ(name253.size(), 253u);
     net.names[qv::InetAddr("10.0.0.1")] = name49;
     net.names[qv::InetAddr("10.0.0.2")] = name253;

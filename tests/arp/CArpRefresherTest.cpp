@@ -54,9 +54,10 @@ TEST_F(Refresher, APassListsEveryRowInTableOrderWithItsFiveTexts)
 {
     auto refresher = Make(1h);
     EXPECT_EQ(refresher->RefreshArpList(), 1);
-    EXPECT_EQ(sink->Lines(), (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "CISCO SYSTEMS, INC.", "Dynamic"},
-                                    {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"},
-                                    {"10.0.0.2", "10.0.0.2", "02:00:00:00:00:09", "N/A", "Invalid"}}));
+    EXPECT_EQ(sink->Lines(),
+              (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "CISCO SYSTEMS, INC.", "Dynamic"},
+                     {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"},
+                     {"10.0.0.2", "10.0.0.2", "02:00:00:00:00:09", "N/A", "Invalid"}}));
 }
 
 TEST_F(Refresher, TheNextPassReplacesTheLinesAndTheSameAddressTwiceGivesTwoLines)

@@ -94,7 +94,8 @@ TEST_F(Links, LinksAreBlueUnderlinedWithAHandAndTheBannerOpensItsOwnAddress)
     QTest::mousePress(&banner, Qt::LeftButton);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].toString(), QString::fromLatin1(qv::links::kBannerAddress));
-    for (const char* address : {qv::links::kBannerAddress, qv::links::kLinkAddress, qv::links::kProductPageAddress}) {
+    for (const char* address :
+         {qv::links::kBannerAddress, qv::links::kLinkAddress, qv::links::kProductPageAddress}) {
         const QUrl url(QString::fromLatin1(address));
         EXPECT_TRUE(url.host().endsWith(QLatin1String(".example")));
         for (const char* key : {"utm_source=", "utm_medium=", "utm_campaign="})

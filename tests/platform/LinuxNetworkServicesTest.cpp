@@ -77,10 +77,11 @@ TEST(KernelTable, AFillIntoABlockThatBecameTooSmallFails)
 TEST(KernelTable, FiveThousandEntriesAreAllListed)
 {
     QV_REQUIRE_NETNS();
-    ASSERT_EQ(Shell("for i in $(seq 0 4999); do echo \"neigh add 10.213.$((100 + i / 250)).$((1 + i % 250)) "
-                    "lladdr 02:00:00:00:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev "
-                    "h0\"; done | ip -batch -"),
-              0);
+    ASSERT_EQ(
+        Shell("for i in $(seq 0 4999); do echo \"neigh add 10.213.$((100 + i / 250)).$((1 + i % 250)) "
+              "lladdr 02:00:00:00:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev "
+              "h0\"; done | ip -batch -"),
+        0);
     LinuxNetworkServices net;
     int added = 0;
     for (const MIB_IPNETROW& row : Snapshot(net))
@@ -112,11 +113,11 @@ TEST(KernelArp, RefusesWhatWouldNotReachTheTargetItself)
     const auto send = [&](const char* target, const char* source) {
         return net.SendARP(qv::InetAddr(target), qv::InetAddr(source), mac, &length);
     };
-    EXPECT_EQ(send("10.213.1.2", "10.213.1.77"), ERROR_NOT_FOUND_CODE);           // not our address
-    EXPECT_EQ(send("10.213.3.2", "10.213.2.1"), ERROR_NETWORK_UNREACHABLE_CODE);  // behind the router
-    EXPECT_EQ(send("10.213.2.2", "10.213.1.1"), ERROR_NETWORK_UNREACHABLE_CODE);  // other interface
+    EXPECT_EQ(send("10.213.1.2", "10.213.1.77"), ERROR_NOT_FOUND_CODE);          // not our address
+    EXPECT_EQ(send("10.213.3.2", "10.213.2.1"), ERROR_NETWORK_UNREACHABLE_CODE); // behind the router
+    EXPECT_EQ(send("10.213.2.2", "10.213.1.1"), ERROR_NETWORK_UNREACHABLE_CODE); // other interface
     EXPECT_EQ(send("0.0.0.0", "10.213.1.1"), ERROR_INVALID_PARAMETER_CODE);
-    EXPECT_EQ(send("10.213.1.98", "10.213.1.1"), ERROR_BAD_NET_NAME_CODE);        // nobody answers
+    EXPECT_EQ(send("10.213.1.98", "10.213.1.1"), ERROR_BAD_NET_NAME_CODE); // nobody answers
     std::uint32_t tooShort = 4;
     EXPECT_EQ(net.SendARP(qv::InetAddr("10.213.1.2"), 0, mac, &tooShort), ERROR_INVALID_USER_BUFFER_CODE);
     for (std::uint8_t b : mac)

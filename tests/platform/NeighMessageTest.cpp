@@ -47,9 +47,13 @@ struct Message
     Message& Dst(const char* ip)
     {
         const std::uint32_t a = qv::InetAddr(ip);
-        return Attr(NDA_DST, {reinterpret_cast<const std::uint8_t*>(&a), reinterpret_cast<const std::uint8_t*>(&a) + 4});
+        return Attr(NDA_DST, {reinterpret_cast<const std::uint8_t*>(&a),
+                              reinterpret_cast<const std::uint8_t*>(&a) + 4});
     }
-    qv::NeighParse Parse(MIB_IPNETROW& row) const { return qv::ParseNeighMessage(bytes.data(), bytes.size(), row); }
+    qv::NeighParse Parse(MIB_IPNETROW& row) const
+    {
+        return qv::ParseNeighMessage(bytes.data(), bytes.size(), row);
+    }
 };
 
 TEST(NeighMessage, ReadsAddressLinkAddressAndType)
@@ -69,8 +73,8 @@ TEST(NeighMessage, ReadsAddressLinkAddressAndType)
 TEST(NeighMessage, StatesMapToTheFourTypeNumbers)
 {
     const std::pair<std::uint16_t, std::uint32_t> cases[] = {
-        {NUD_PERMANENT, 4}, {NUD_REACHABLE, 3}, {NUD_STALE, 3},  {NUD_DELAY, 3}, {NUD_PROBE, 3},
-        {NUD_INCOMPLETE, 2}, {NUD_FAILED, 2},   {NUD_NOARP, 1}, {NUD_NONE, 1},  {0x4000, 1},
+        {NUD_PERMANENT, 4},  {NUD_REACHABLE, 3}, {NUD_STALE, 3}, {NUD_DELAY, 3}, {NUD_PROBE, 3},
+        {NUD_INCOMPLETE, 2}, {NUD_FAILED, 2},    {NUD_NOARP, 1}, {NUD_NONE, 1},  {0x4000, 1},
     };
     for (const auto& [state, type] : cases)
         EXPECT_EQ(qv::NeighStateToType(state), type) << state;
@@ -121,7 +125,8 @@ TEST(NeighMessage, TruncatedOrInconsistentMessagesAreMalformed)
     }
     Message badAttr = good;
     // An attribute that claims more than the message holds.
-    reinterpret_cast<rtattr*>(badAttr.bytes.data() + NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ndmsg)))->rta_len = 200;
+    reinterpret_cast<rtattr*>(badAttr.bytes.data() + NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ndmsg)))->rta_len =
+        200;
     EXPECT_EQ(badAttr.Parse(row), qv::NeighParse::Malformed);
     Message shortDst;
     shortDst.Attr(NDA_DST, {10, 0, 0});
@@ -153,9 +158,11 @@ TEST(NetlinkBuffer, WalksMessagesUntilDoneAndNotesInterruptedDumps)
 
     seen = 0;
     interrupted = false;
-    EXPECT_EQ(qv::WalkNetlinkBuffer(a.bytes.data(), a.bytes.size(), count, interrupted), qv::DumpStatus::More);
+    EXPECT_EQ(qv::WalkNetlinkBuffer(a.bytes.data(), a.bytes.size(), count, interrupted),
+              qv::DumpStatus::More);
     EXPECT_EQ(seen, 1);
-    EXPECT_EQ(qv::WalkNetlinkBuffer(a.bytes.data(), a.bytes.size() - 1, count, interrupted), qv::DumpStatus::Error);
+    EXPECT_EQ(qv::WalkNetlinkBuffer(a.bytes.data(), a.bytes.size() - 1, count, interrupted),
+              qv::DumpStatus::Error);
     EXPECT_FALSE(interrupted);
 }
 

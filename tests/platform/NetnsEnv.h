@@ -7,12 +7,13 @@
 
 // The test namespaces are built by tests/netns/run-in-netns.sh, which runs the
 // whole binary inside them and passes what it made in the environment.
-#define QV_REQUIRE_NETNS()                                                                                    \
-    do {                                                                                                      \
-        if (std::getenv("QV_NETNS") == nullptr) {                                                             \
-            const char* why = std::getenv("QV_NETNS_SKIP");                                                   \
-            GTEST_SKIP() << "no test namespace: " << (why ? why : "run through tests/netns/run-in-netns.sh"); \
-        }                                                                                                     \
+#define QV_REQUIRE_NETNS()                                                                                   \
+    do {                                                                                                     \
+        if (std::getenv("QV_NETNS") == nullptr) {                                                            \
+            const char* why = std::getenv("QV_NETNS_SKIP");                                                  \
+            GTEST_SKIP() << "no test namespace: "                                                            \
+                         << (why ? why : "run through tests/netns/run-in-netns.sh");                         \
+        }                                                                                                    \
     } while (0)
 
 namespace qv::test {

@@ -44,11 +44,12 @@ TEST_F(MainWindow, HasEveryControlOfTheTemplateWithItsTextAndState)
         bool visible;
         bool enabled;
     };
-    const Expect controls[] = {{1000, "CArpListCtrl", true, true},         {1001, "CBannerStatic", true, false},
-                               {1002, "CLinkStatic", false, false},        {1003, "CLinkStatic", false, false},
-                               {1004, "QPushButton", true, true},          {1005, "CColorIPAddressCtrl", true, true},
-                               {1006, "CColorIPAddressCtrl", true, true},  {1007, "QLineEdit", true, true},
-                               {1008, "QLineEdit", true, true},            {1009, "QPushButton", false, false}};
+    const Expect controls[] = {
+        {1000, "CArpListCtrl", true, true},        {1001, "CBannerStatic", true, false},
+        {1002, "CLinkStatic", false, false},       {1003, "CLinkStatic", false, false},
+        {1004, "QPushButton", true, true},         {1005, "CColorIPAddressCtrl", true, true},
+        {1006, "CColorIPAddressCtrl", true, true}, {1007, "QLineEdit", true, true},
+        {1008, "QLineEdit", true, true},           {1009, "QPushButton", false, false}};
     for (const Expect& e : controls) {
         QWidget* w = Control(*dialog, e.id);
         ASSERT_NE(w, nullptr) << e.id;
@@ -78,7 +79,8 @@ TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
     // Column widths keep the template's proportions in the font in use.
     const double scale = dialog->m_list->columnWidth(0) / 110.0;
     EXPECT_NEAR(dialog->m_list->columnWidth(3), 180 * scale, 1.0);
-    EXPECT_GE(dialog->m_list->columnWidth(2), dialog->m_list->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0C:12:34:56")));
+    EXPECT_GE(dialog->m_list->columnWidth(2),
+              dialog->m_list->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0C:12:34:56")));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -111,14 +113,16 @@ TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
     period = std::chrono::milliseconds(20);
     auto dialog = MakeDialog();
     ASSERT_TRUE(WaitForPass(*dialog));
-    EXPECT_EQ(ListLines(*dialog->m_list),
-              (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
-                     {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}}));
+    EXPECT_EQ(
+        ListLines(*dialog->m_list),
+        (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
+               {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}}));
     net->SetRows({FakeNetworkServices::Row("10.0.0.7", {0x02, 0, 0, 0, 0, 7}, 2)});
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 1; }, 10000));
     const int applied = passSpy->count(); // the pass that inserted the line is still running or just done
     ASSERT_TRUE(QTest::qWaitFor([&] { return passSpy->count() > applied; }, 10000));
-    EXPECT_EQ(ListLines(*dialog->m_list), (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
+    EXPECT_EQ(ListLines(*dialog->m_list),
+              (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
 }
 
 TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)

@@ -54,8 +54,10 @@ TEST_F(SmallDatabase, EachLookupStartsFromTheTop)
 TEST_F(SmallDatabase, LookupsFromTwoThreadsGetTheirOwnAnswers)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"00-00-00", "XEROX CORPORATION"}, {"AA-00-04", "DIGITAL EQUIPMENT CORPORATION"},
-        {"08-00-30", "NETWORK RESEARCH CORPORATION"}, {"FF-FF-FF", "N/A"}};
+        {"00-00-00", "XEROX CORPORATION"},
+        {"AA-00-04", "DIGITAL EQUIPMENT CORPORATION"},
+        {"08-00-30", "NETWORK RESEARCH CORPORATION"},
+        {"FF-FF-FF", "N/A"}};
     std::vector<int> wrong(2, 0);
     auto work = [&](int id) {
         for (int i = 0; i < 2000; ++i) {

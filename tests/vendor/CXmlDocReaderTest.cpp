@@ -5,16 +5,17 @@
 
 namespace {
 
-const char kRows[] = "<?xml version=\"1.0\"?>\n"
-                     "<!-- leading comment -->\n"
-                     "<root a=\"1\">\n"
-                     "  text\n"
-                     "  <row id=\"r1\" amp=\"A &amp; B\" q=\"&quot;x&apos;\"><inner id=\"i1\"/><inner id=\"i2\"/></row>\n"
-                     "  <!-- between -->\n"
-                     "  <Row id=\"r2\"/>\n"
-                     "  <other id=\"o1\"><row id=\"grandchild\"/></other>\n"
-                     "  <row id=\"r3\"/>\n"
-                     "</root>\n";
+const char kRows[] =
+    "<?xml version=\"1.0\"?>\n"
+    "<!-- leading comment -->\n"
+    "<root a=\"1\">\n"
+    "  text\n"
+    "  <row id=\"r1\" amp=\"A &amp; B\" q=\"&quot;x&apos;\"><inner id=\"i1\"/><inner id=\"i2\"/></row>\n"
+    "  <!-- between -->\n"
+    "  <Row id=\"r2\"/>\n"
+    "  <other id=\"o1\"><row id=\"grandchild\"/></other>\n"
+    "  <row id=\"r3\"/>\n"
+    "</root>\n";
 
 struct Reader : ::testing::Test
 {
@@ -121,13 +122,13 @@ TEST(ReaderLoad, NullAndEmptyTextGiveAFreshEmptyDocument)
 TEST(ReaderLoad, RejectsWhatIsNotWellFormedAndLeavesAnEmptyDocument)
 {
     const char* broken[] = {
-        "<a><b></a>",                  // mismatched end tag
-        "<a>",                         // cut off
-        "<a/><b/>",                    // second root element
-        "<a/>trailing",                // text after the root element
-        "leading<a/>",                 // text before it
-        "just text",                   // no element at all
-        "<?xml version=\"1.0\"?>",     // declaration only
+        "<a><b></a>",              // mismatched end tag
+        "<a>",                     // cut off
+        "<a/><b/>",                // second root element
+        "<a/>trailing",            // text after the root element
+        "leading<a/>",             // text before it
+        "just text",               // no element at all
+        "<?xml version=\"1.0\"?>", // declaration only
     };
     for (const char* text : broken) {
         CXmlDocReader reader;

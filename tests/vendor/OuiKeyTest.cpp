@@ -16,14 +16,15 @@ TEST(OuiKey, FormatsUpperCaseHexPairs)
 TEST(OuiKey, NormalisesWhatUsersType)
 {
     const std::pair<const char*, const char*> good[] = {
-        {"00-00-0C", "00-00-0C"},        {"00-00-0c", "00-00-0C"}, {"00:00:0c", "00-00-0C"},
-        {"00000c", "00-00-0C"},          {"00:1a:2b:3c:4d:5e", "00-1A-2B"},
-        {"001A2B3C4D5E", "00-1A-2B"},    {"00-1A-2B-3C-4D-5E", "00-1A-2B"},
+        {"00-00-0C", "00-00-0C"},          {"00-00-0c", "00-00-0C"},
+        {"00:00:0c", "00-00-0C"},          {"00000c", "00-00-0C"},
+        {"00:1a:2b:3c:4d:5e", "00-1A-2B"}, {"001A2B3C4D5E", "00-1A-2B"},
+        {"00-1A-2B-3C-4D-5E", "00-1A-2B"},
     };
     for (const auto& [in, out] : good)
         EXPECT_EQ(qv::NormaliseOuiKey(in).value_or("none"), out) << in;
-    const char* bad[] = {"", "00-00", "00-00-0G", "00-00:0C", "00--00-0C", "-00-00-0C", "000-00-C",
-                         "00-00-0C-", "0000000", "00 00 0C", "00-00-0C-11"};
+    const char* bad[] = {"",         "00-00",     "00-00-0G", "00-00:0C", "00--00-0C",  "-00-00-0C",
+                         "000-00-C", "00-00-0C-", "0000000",  "00 00 0C", "00-00-0C-11"};
     for (const char* in : bad)
         EXPECT_FALSE(qv::NormaliseOuiKey(in).has_value()) << in;
 }

@@ -126,7 +126,8 @@ TEST(ShippedDocument, MatchesTheInstalledRegistry)
 
 TEST(RegistryText, NonAsciiBecomesNumericReferencesAndComesBackAsUtf8)
 {
-    EXPECT_EQ(qv::tools::EscapeAttribute("Stra\xC3\x9F" "e & 'x' \"y\" <z>"),
+    EXPECT_EQ(qv::tools::EscapeAttribute("Stra\xC3\x9F"
+                                         "e & 'x' \"y\" <z>"),
               "Stra&#223;e &amp; &apos;x&apos; &quot;y&quot; &lt;z&gt;");
     const std::string doc = "<Macaddresses><mac addr=\"00-00-5A\" company=\"" +
                             qv::tools::EscapeAttribute("K\xC3\xB6ln \xE2\x82\xAC") + "\"/></Macaddresses>";
@@ -139,18 +140,20 @@ TEST(RegistryText, NonAsciiBecomesNumericReferencesAndComesBackAsUtf8)
 
 TEST(RegistryText, RecordsKeepTheirOrderAndAddressLines)
 {
-    std::istringstream in("OUI/MA-L\t\tOrganization\r\n\r\n"
-                          "AA-BB-CC   (hex)\t\tSecond Co  \r\nAABBCC     (base 16)\t\tSecond Co\r\n"
-                          "\t\t\t\tStreet 1\r\n\t\t\t\tTown  ST  1\r\n\t\t\t\tUS\r\n\r\n"
-                          "00-00-01   (hex)\t\tPrivate\r\n000001     (base 16)\t\tPrivate\r\n\r\n"
-                          "AA-BB-CC   (hex)\t\tFirst Co\r\nAABBCC     (base 16)\t\tFirst Co\r\n\t\t\t\tOnly street\r\n");
+    std::istringstream in(
+        "OUI/MA-L\t\tOrganization\r\n\r\n"
+        "AA-BB-CC   (hex)\t\tSecond Co  \r\nAABBCC     (base 16)\t\tSecond Co\r\n"
+        "\t\t\t\tStreet 1\r\n\t\t\t\tTown  ST  1\r\n\t\t\t\tUS\r\n\r\n"
+        "00-00-01   (hex)\t\tPrivate\r\n000001     (base 16)\t\tPrivate\r\n\r\n"
+        "AA-BB-CC   (hex)\t\tFirst Co\r\nAABBCC     (base 16)\t\tFirst Co\r\n\t\t\t\tOnly street\r\n");
     const auto rows = qv::tools::ReadOuiRegistry(in);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].company, "Second Co");
     EXPECT_EQ(rows[0].addressLines, (std::vector<std::string>{"Street 1", "Town  ST  1", "US"}));
     const std::string doc = qv::tools::WriteVendorDocument(rows, "01/02/2003 04:05:06", "c");
     EXPECT_NE(doc.find("<mac addr=\"00-00-01\" company=\"Private\"/>\r\n"
-                       "<mac addr=\"AA-BB-CC\" company=\"Second Co\" street=\"Street 1\" country=\"Town  ST  1 US\"/>\r\n"
+                       "<mac addr=\"AA-BB-CC\" company=\"Second Co\" street=\"Street 1\" country=\"Town  ST  "
+                       "1 US\"/>\r\n"
                        "<mac addr=\"AA-BB-CC\" company=\"First Co\" street=\"Only street\"/>\r\n"),
               std::string::npos)
         << doc;
