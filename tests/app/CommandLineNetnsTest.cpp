@@ -76,3 +76,19 @@ TEST(CommandLineNetns, WithoutRawSocketsTheKernelResolvesForUs)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StartWithoutDisplay, SaysSoInOneLineAndExitsOne)
+{
+    std::string err;
+    EXPECT_EQ(
+        Shell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + kBin + " 2>&1 >/dev/null", &err), 1);
+    EXPECT_EQ(err, "quorvane: no display to open the window on (use 'quorvane --list' in a terminal)\n");
+    // A display that is named but cannot be reached gives the same line, not Qt's abort.
+    EXPECT_EQ(
+        Shell("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 " + kBin + " 2>&1 >/dev/null", &err), 1);
+    EXPECT_NE(err.find("quorvane: no display to open the window on"), std::string::npos) << err;
+}
+
+} // namespace
