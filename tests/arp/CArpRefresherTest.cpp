@@ -116,9 +116,8 @@ TEST_F(Refresher, StopEndsASleepingWorkerAtOnce)
     auto refresher = Make(1h);
     refresher->Start();
     ASSERT_TRUE(WaitForPasses(1));
-    const auto started = std::chrono::steady_clock::now();
+    // The worker sleeps for an hour: only a wake-up lets it end in time.
     EXPECT_TRUE(refresher->Stop(5s));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
 }
 
 TEST_F(Refresher, AStuckResolverDelaysOnlyTheWorkerAndStopIsBounded)

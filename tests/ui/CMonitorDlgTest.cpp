@@ -148,12 +148,11 @@ TEST_F(MainWindow, ClosingDuringAPassEndsPromptlyEvenWithAStuckResolver)
     // The window still answers while the worker waits on the resolver.
     QTest::keyClicks(dialog->m_editAdapterVendor, QStringLiteral("typed"));
     EXPECT_EQ(dialog->m_editAdapterVendor->text(), QStringLiteral("typed"));
-    const auto started = std::chrono::steady_clock::now();
     dialog->reject();
     dialog.reset();
-    const auto took = std::chrono::steady_clock::now() - started;
+    // Gone while the worker still waits inside its lookup.
+    EXPECT_GT(net.use_count(), 1) << "the close waited on the resolver";
     net->ReleaseResolver();
-    EXPECT_LT(took, std::chrono::seconds(5)) << "the close waited on the resolver";
     // The worker lets go of what it shared once its lookup returns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return net.use_count() == 1; }, 10000));
 }

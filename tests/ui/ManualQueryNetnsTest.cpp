@@ -1,8 +1,8 @@
 #include "controls/CColorIPAddressCtrl.h"
 #include "platform/LinuxNetworkServices.h"
 #include "tests/platform/NetnsEnv.h"
+#include "tests/ui/UiFixtures.h"
 #include "ui/CMonitorDlg.h"
-#include "ui/ITrayIcon.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,22 +12,12 @@
 
 namespace {
 
-class NoTray : public ITrayIcon
-{
-public:
-    using ITrayIcon::ITrayIcon;
-    bool IsAvailable() const override { return false; }
-    bool Add(const QIcon&, const QString&) override { return false; }
-    void Remove() override {}
-    bool IsShown() const override { return false; }
-};
-
 TEST(ManualQueryNetns, SendArpShowsTheLivePeersMacAndVendor)
 {
     QV_REQUIRE_NETNS();
     MonitorServices services;
     services.net = std::make_shared<LinuxNetworkServices>();
-    services.makeTray = [](QObject* parent) { return new NoTray(parent); };
+    services.makeTray = MakeNoTray;
     CMonitorDlg dialog(services);
     dialog.show();
     EXPECT_STREQ(dialog.m_ipSource->GetAddressText(), "10.213.1.1");

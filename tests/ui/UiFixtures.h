@@ -44,6 +44,14 @@ public:
     bool IsShown() const override { return shown; }
 };
 
+// A desktop without a notification area.
+inline ITrayIcon* MakeNoTray(QObject* parent)
+{
+    auto* tray = new FakeTrayIcon(parent);
+    tray->available = false;
+    return tray;
+}
+
 // A main window over the fake network, with prompts that answer at once.
 struct DialogFixture : ::testing::Test
 {
