@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
 #include "arp/ArpRowFormatter.h"
+#include "arp/ArpSnapshot.h"
+#include "arp/CNameResolver.h"
 #include "platform/AddressText.h"
 #include "platform/INetworkServices.h"
 #include "vendor/CVendorDatabase.h"
@@ -22,48 +24,46 @@ const char kUsage[] =
     "Watches this machine's IPv4 neighbour (ARP) cache.\n"
     "With no option the window opens.\n"
     "\n"
-    "  --list                       print the neighbour table once: IP address, DNS name,\n"
-    "                               MAC address, vendor, type, separated by tabs\n"
+    "  --list [-n|--numeric]        print the neighbour table once: IP address, DNS name,\n"
+    "                               MAC address, vendor, type, separated by tabs;\n"
+    "                               -n shows addresses as names and sends no DNS query\n"
     "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
     "                               address and its vendor\n"
     "  --vendor KEY                 print the company registered for an OUI or MAC address\n"
     "  --help                       show this help\n";
 
-int ListTable(INetworkServices& net, CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
+int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std::ostream& out,
+              std::ostream& err)
 {
-    std::uint32_t size = 0;
-    std::uint32_t result = net.GetIpNetTable(nullptr, &size, false);
-    if (size == 0) {
-        if (result == NO_ERROR_CODE || result == ERROR_NO_DATA_CODE)
-            return 0;
-        err << "quorvane: cannot read the neighbour table (error " << result << ")\n";
-        return 1;
-    }
-    std::vector<std::uint8_t> block;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        block.assign(size, 0);
-        std::uint32_t fill = size;
-        result = net.GetIpNetTable(reinterpret_cast<MIB_IPNETTABLE*>(block.data()), &fill, false);
-        if (result != ERROR_INSUFFICIENT_BUFFER_CODE)
-            break;
-        size = fill;
-    }
+    std::vector<MIB_IPNETROW> rows;
+    const std::uint32_t result = TakeArpSnapshot(net, rows);
     if (result == ERROR_NO_DATA_CODE)
         return 0;
     if (result != NO_ERROR_CODE) {
         err << "quorvane: cannot read the neighbour table (error " << result << ")\n";
         return 1;
     }
-    std::uint32_t count = 0;
-    std::memcpy(&count, block.data(), sizeof count);
-    count = std::min<std::uint32_t>(count, (size - IpNetTableSize(0)) / sizeof(MIB_IPNETROW));
-    for (std::uint32_t i = 0; i < count; ++i) {
-        MIB_IPNETROW row;
-        std::memcpy(&row, block.data() + IpNetTableSize(i), sizeof row);
-        const ArpRowText text = FormatArpRow(row, vendors, net);
+    // The pool only borrows net: every lookup has ended before it goes.
+    CNameResolver names(std::shared_ptr<INetworkServices>(&net, [](INetworkServices*) {}));
+    if (!numeric)
+        for (const MIB_IPNETROW& row : rows)
+            names.Request(row.dwAddr);
+    // The document loads while the names are out.
+    vendors.LoadVendorDatabase();
+    std::vector<ArpRowText> texts;
+    texts.reserve(rows.size());
+    for (const MIB_IPNETROW& row : rows)
+        texts.push_back(FormatArpRowNumeric(row, vendors));
+    if (!numeric) {
+        while (!names.WaitIdle(std::chrono::hours(1))) {
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (auto name = names.Known(rows[i].dwAddr))
+                texts[i].strDnsName = std::move(*name);
+    }
+    for (const ArpRowText& text : texts)
         out << text.strIp << '\t' << text.strDnsName << '\t' << text.strMac << '\t' << text.strVendor << '\t'
             << text.strType << '\n';
-    }
     return 0;
 }
 
@@ -128,10 +128,10 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         return 1;
     }
     if (command == "--list") {
-        if (args.size() != 1)
-            return bad("--list takes no arguments");
-        vendors.LoadVendorDatabase();
-        return ListTable(net, vendors, out, err);
+        const bool numeric = args.size() == 2 && (args[1] == "-n" || args[1] == "--numeric");
+        if (args.size() != 1 && !numeric)
+            return bad("usage: --list [-n|--numeric]");
+        return ListTable(net, vendors, numeric, out, err);
     }
     if (command == "--arp") {
         if (args.size() == 2) {

@@ -24,7 +24,7 @@ std::string ResolveHostName(const std::string& ipText, INetworkServices& net)
     return result;
 }
 
-ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net)
+ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors)
 {
     ArpRowText text;
     text.strMac = MakeMacText(row.bPhysAddr);
@@ -33,6 +33,13 @@ ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetw
         text.strVendor = "N/A";
     text.strIp = InetNtoa(row.dwAddr);
     text.strType = TypeText(row.dwType);
+    text.strDnsName = text.strIp;
+    return text;
+}
+
+ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net)
+{
+    ArpRowText text = FormatArpRowNumeric(row, vendors);
     text.strDnsName = ResolveHostName(text.strIp, net);
     return text;
 }

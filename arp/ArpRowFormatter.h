@@ -1,21 +1,12 @@
 #pragma once
 
+#include "arp/ArpRowText.h"
 #include "platform/INetworkServices.h"
 #include "platform/NetTypes.h"
 
 #include <string>
 
 class CVendorDatabase;
-
-// The five display texts of one neighbour entry, in column order.
-struct ArpRowText
-{
-    std::string strIp;
-    std::string strDnsName;
-    std::string strMac;
-    std::string strVendor;
-    std::string strType;
-};
 
 namespace qv {
 
@@ -25,8 +16,11 @@ std::string TypeText(std::uint32_t type);
 // Reverse name of a dotted address, or the text itself when there is none.
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net);
 
-// Formats one row: MAC text, key, vendor ("N/A" when unknown), IP text,
-// type text, then the reverse name (which may block).
+// Formats one row without asking for its name: MAC text, key, vendor
+// ("N/A" when unknown), IP text, type text; the DNS name is the IP text.
+ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors);
+
+// The same, then the reverse name (which may block).
 ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net);
 
 } // namespace qv

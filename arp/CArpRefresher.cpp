@@ -1,11 +1,11 @@
 #include "arp/CArpRefresher.h"
 
 #include "arp/ArpRowFormatter.h"
+#include "arp/ArpSnapshot.h"
+#include "platform/AddressText.h"
 
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
-#include <new>
 
 struct CArpRefresher::State
 {
@@ -15,6 +15,9 @@ struct CArpRefresher::State
     std::condition_variable wake;
     bool stopping = false;
     bool finished = false;
+    // Orders a pass's rows against name answers, so that an answer that
+    // arrives while a pass reads the names is applied after that pass.
+    std::mutex listOrder;
 
     bool Stopping()
     {
@@ -25,60 +28,30 @@ struct CArpRefresher::State
 
 namespace {
 
-// A table that grows between the size query and the fill is read again
-// rather than leaving the list empty for a whole period.
-constexpr int kFillAttempts = 4;
-
 int RunPass(CArpRefresher::State& state)
 {
-    INetworkServices& net = *state.services.net;
-    IArpListSink& sink = *state.services.sink;
-    std::unique_ptr<std::uint8_t[]> pIpNetTable;
-
-    sink.DeleteAllItems();
-    std::uint32_t size = 0;
-    bool filled = false;
-    for (int attempt = 0; attempt < kFillAttempts && !filled; ++attempt) {
-        size = 0;
-        net.GetIpNetTable(nullptr, &size, false);
-        if (size < IpNetTableSize(0))
-            return 0;
-        pIpNetTable.reset(new (std::nothrow) std::uint8_t[size]);
-        if (!pIpNetTable)
-            return 0;
-        std::uint32_t fillSize = size;
-        const std::uint32_t result =
-            net.GetIpNetTable(reinterpret_cast<MIB_IPNETTABLE*>(pIpNetTable.get()), &fillSize, false);
-        if (result == NO_ERROR_CODE)
-            filled = true;
-        else if (result != ERROR_INSUFFICIENT_BUFFER_CODE)
-            return 0;
-    }
-    if (!filled)
-        return 0;
-
-    std::uint32_t count = 0;
-    std::memcpy(&count, pIpNetTable.get(), sizeof count);
-    // Never trust a count the block cannot hold.
-    const std::uint32_t capacity = (size - IpNetTableSize(0)) / sizeof(MIB_IPNETROW);
-    if (count > capacity)
-        count = capacity;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    std::vector<MIB_IPNETROW> rows;
+    const std::uint32_t result = qv::TakeArpSnapshot(*state.services.net, rows);
+    std::vector<ArpRowText> texts;
+    texts.reserve(rows.size());
+    for (const MIB_IPNETROW& row : rows) {
         if (state.Stopping())
             return -1;
-        MIB_IPNETROW row;
-        std::memcpy(&row, pIpNetTable.get() + IpNetTableSize(i), sizeof row);
-        const ArpRowText text = qv::FormatArpRow(row, *state.services.vendors, net);
+        texts.push_back(qv::FormatArpRowNumeric(row, *state.services.vendors));
+    }
+    CNameResolver& names = *state.services.names;
+    {
+        std::lock_guard<std::mutex> guard(state.listOrder);
         if (state.Stopping())
             return -1;
-        const int index = static_cast<int>(i);
-        sink.InsertItem(index, text.strIp);
-        sink.SetItemText(index, 1, text.strDnsName);
-        sink.SetItemText(index, 2, text.strMac);
-        sink.SetItemText(index, 3, text.strVendor);
-        sink.SetItemText(index, 4, text.strType);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (auto known = names.Known(rows[i].dwAddr))
+                texts[i].strDnsName = std::move(*known);
+        state.services.sink->ReplaceRows(texts);
     }
-    return 1;
+    for (const MIB_IPNETROW& row : rows)
+        names.Request(row.dwAddr);
+    return result == NO_ERROR_CODE ? 1 : 0;
 }
 
 void ArpWorkerProc(std::shared_ptr<CArpRefresher::State> state)
@@ -106,6 +79,17 @@ CArpRefresher::CArpRefresher(Services services, std::chrono::milliseconds period
 {
     m_state->services = std::move(services);
     m_state->period = period;
+    if (!m_state->services.names)
+        m_state->services.names = std::make_shared<CNameResolver>(m_state->services.net);
+    std::weak_ptr<State> weak = m_state;
+    m_state->services.names->SetAnswer([weak](std::uint32_t addr, const std::string& text) {
+        const auto state = weak.lock();
+        if (!state)
+            return;
+        std::lock_guard<std::mutex> guard(state->listOrder);
+        if (!state->Stopping())
+            state->services.sink->SetDnsName(qv::InetNtoa(addr), text);
+    });
 }
 
 CArpRefresher::~CArpRefresher()
@@ -122,13 +106,17 @@ void CArpRefresher::Start()
 
 bool CArpRefresher::Stop(std::chrono::milliseconds bound)
 {
+    {
+        std::lock_guard<std::mutex> guard(m_state->lock);
+        m_state->stopping = true;
+        m_state->wake.notify_all();
+    }
+    m_state->services.names->Stop();
     if (!m_pWorkerThread.joinable())
         return true;
     bool ended = false;
     {
         std::unique_lock<std::mutex> guard(m_state->lock);
-        m_state->stopping = true;
-        m_state->wake.notify_all();
         ended = m_state->wake.wait_for(guard, bound, [&] { return m_state->finished; });
     }
     if (ended)
@@ -141,4 +129,9 @@ bool CArpRefresher::Stop(std::chrono::milliseconds bound)
 int CArpRefresher::RefreshArpList()
 {
     return RunPass(*m_state);
+}
+
+CNameResolver& CArpRefresher::Names() const
+{
+    return *m_state->services.names;
 }

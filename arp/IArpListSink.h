@@ -1,14 +1,19 @@
 #pragma once
 
-#include <string>
+#include "arp/ArpRowText.h"
 
-// Where a refresh pass puts its lines. Calls come from the worker thread, in
-// order; an implementation carries them out on the list's own thread.
+#include <string>
+#include <vector>
+
+// Where a refresh pass puts its lines. Calls come from the worker and the
+// name pool, in order; an implementation carries them out on the list's own
+// thread and never makes the caller wait for it.
 class IArpListSink
 {
 public:
     virtual ~IArpListSink() = default;
-    virtual void DeleteAllItems() = 0;
-    virtual void InsertItem(int index, const std::string& ipText) = 0;
-    virtual void SetItemText(int index, int column, const std::string& text) = 0;
+    // The whole list becomes rows, in one change.
+    virtual void ReplaceRows(const std::vector<ArpRowText>& rows) = 0;
+    // Every line of ipText gets name as its DNS name.
+    virtual void SetDnsName(const std::string& ipText, const std::string& name) = 0;
 };

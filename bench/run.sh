@@ -7,3 +7,4 @@ build=${1:-$here/../build}
 "$build/bench/quorvane_bench_vendor"
 "$here/../tests/netns/run-in-netns.sh" "$build/bench/quorvane_bench_snapshot"
 "$build/bench/quorvane_bench_window"
+"$here/../tests/netns/run-in-netns.sh" "$here/list-vs-arp.sh" "$build"

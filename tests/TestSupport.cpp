@@ -1,9 +1,11 @@
 #include "tests/TestSupport.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace qv::test {
 
@@ -63,3 +65,14 @@ int Shell(const std::string& command, std::string* output)
 }
 
 } // namespace qv::test
+
+bool qv::test::WaitUntil(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}

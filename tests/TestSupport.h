@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qv::test {
@@ -23,5 +24,8 @@ public:
 private:
     std::string m_strPath;
 };
+
+// Polls condition until it holds or 10 s have passed; true when it held.
+bool WaitUntil(const std::function<bool()>& condition);
 
 } // namespace qv::test

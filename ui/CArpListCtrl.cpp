@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QSaveFile>
+#include <QScrollBar>
 
 CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
 {
@@ -56,6 +57,50 @@ void CArpListCtrl::SetItemText(int index, int column, const QString& text)
 {
     if (QTableWidgetItem* cell = item(index, column))
         cell->setText(text);
+}
+
+void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
+{
+    const int current = currentRow();
+    const QString selectedIp = current >= 0 ? GetItemText(current, 0) : QString();
+    const int column = currentColumn();
+    const int scrolledTo = verticalScrollBar()->value();
+    const int scrolledAcross = horizontalScrollBar()->value();
+
+    setUpdatesEnabled(false);
+    const int count = static_cast<int>(lines.size());
+    setRowCount(count);
+    for (int row = 0; row < count; ++row) {
+        const QStringList& line = lines[row];
+        for (int c = 0; c < columnCount(); ++c) {
+            const QString text = c < line.size() ? line[c] : QString();
+            if (QTableWidgetItem* cell = item(row, c))
+                cell->setText(text);
+            else
+                setItem(row, c, new QTableWidgetItem(text));
+        }
+    }
+    int reselect = -1;
+    if (!selectedIp.isEmpty())
+        for (int row = 0; row < count && reselect < 0; ++row)
+            if (GetItemText(row, 0) == selectedIp)
+                reselect = row;
+    if (reselect >= 0) {
+        setCurrentCell(reselect, column >= 0 ? column : 0);
+    } else if (current >= 0) {
+        clearSelection();
+        setCurrentIndex(QModelIndex());
+    }
+    verticalScrollBar()->setValue(scrolledTo);
+    horizontalScrollBar()->setValue(scrolledAcross);
+    setUpdatesEnabled(true);
+}
+
+void CArpListCtrl::SetDnsName(const QString& ipText, const QString& name)
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (GetItemText(row, 0) == ipText)
+            SetItemText(row, 1, name);
 }
 
 QString CArpListCtrl::GetItemText(int index, int column) const

@@ -25,6 +25,12 @@ public:
     void SetItemText(int index, int column, const QString& text);
     QString GetItemText(int index, int column) const;
 
+    // The whole list becomes lines (five texts each) in one change; the
+    // selected address, the current column and the scroll position stay.
+    void ReplaceRows(const QList<QStringList>& lines);
+    // Every line of ipText shows name as its DNS name.
+    void SetDnsName(const QString& ipText, const QString& name);
+
     int RowCount() const override { return rowCount(); }
     int ColumnCount() const override { return columnCount(); }
     std::string CellText(int row, int column) const override;

@@ -45,21 +45,22 @@ void CListSink::ApplyQueued()
         change(*list);
 }
 
-void CListSink::DeleteAllItems()
+void CListSink::ReplaceRows(const std::vector<ArpRowText>& rows)
 {
-    Post([](CArpListCtrl& list) { list.DeleteAllItems(); });
+    // Converted here, on the worker, so the list's thread only copies them in.
+    QList<QStringList> lines;
+    lines.reserve(static_cast<qsizetype>(rows.size()));
+    for (const ArpRowText& row : rows)
+        lines.push_back({QString::fromStdString(row.strIp), QString::fromStdString(row.strDnsName),
+                         QString::fromStdString(row.strMac), QString::fromStdString(row.strVendor),
+                         QString::fromStdString(row.strType)});
+    Post([lines = std::move(lines)](CArpListCtrl& list) { list.ReplaceRows(lines); });
 }
 
-void CListSink::InsertItem(int index, const std::string& ipText)
+void CListSink::SetDnsName(const std::string& ipText, const std::string& name)
 {
-    Post(
-        [index, text = QString::fromStdString(ipText)](CArpListCtrl& list) { list.InsertItem(index, text); });
-}
-
-void CListSink::SetItemText(int index, int column, const std::string& text)
-{
-    Post([index, column, value = QString::fromStdString(text)](CArpListCtrl& list) {
-        list.SetItemText(index, column, value);
+    Post([ip = QString::fromStdString(ipText), value = QString::fromStdString(name)](CArpListCtrl& list) {
+        list.SetDnsName(ip, value);
     });
 }
 

@@ -23,9 +23,8 @@ public:
     explicit CListSink(CArpListCtrl* list);
     void Attach();
 
-    void DeleteAllItems() override;
-    void InsertItem(int index, const std::string& ipText) override;
-    void SetItemText(int index, int column, const std::string& text) override;
+    void ReplaceRows(const std::vector<ArpRowText>& rows) override;
+    void SetDnsName(const std::string& ipText, const std::string& name) override;
     void PassFinished(int result);
 
     // After this nothing more reaches the list (called before it goes away).

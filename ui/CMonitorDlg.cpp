@@ -196,10 +196,12 @@ void CMonitorDlg::StartArpWorker()
     m_pSink = std::make_shared<CListSink>(m_list);
     m_pSink->Attach();
     std::weak_ptr<CListSink> sink = m_pSink;
-    CArpRefresher::Services services{m_pNet, m_xmlReader, m_pSink, [sink](int result) {
+    CArpRefresher::Services services{m_pNet, m_xmlReader, m_pSink,
+                                     [sink](int result) {
                                          if (auto live = sink.lock())
                                              live->PassFinished(result);
-                                     }};
+                                     },
+                                     nullptr};
     m_pWorkerThread = std::make_unique<CArpRefresher>(std::move(services), m_services.period);
     m_pWorkerThread->Start();
 }

@@ -21,15 +21,39 @@ bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
     if (data == nullptr || data[size] != '\0')
         return false;
     std::lock_guard<std::mutex> guard(m_lock);
+    m_index.clear();
     try {
-        m_xmlReader.LoadFromText(data);
+        if (m_xmlReader.LoadFromText(data))
+            BuildIndex();
     } catch (const CComError&) {
         // Not fatal: every lookup then answers "not found".
     }
     return true;
 }
 
+void CVendorDatabase::BuildIndex()
+{
+    m_xmlReader.Rewind();
+    if (!m_xmlReader.FindElement("Macaddresses"))
+        return;
+    m_xmlReader.Descend();
+    while (m_xmlReader.FindElement(nullptr))
+        // emplace keeps the first row of a key, as the walk finds it first.
+        m_index.emplace(m_xmlReader.GetAttributeView("addr"), m_xmlReader.GetAttributeView("company"));
+    m_xmlReader.Ascend();
+}
+
 bool CVendorDatabase::LookupVendor(std::string& vendor, std::string key)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto it = m_index.find(key);
+    if (it == m_index.end())
+        return false;
+    vendor.assign(it->second);
+    return true;
+}
+
+bool CVendorDatabase::LookupVendorByWalk(std::string& vendor, const std::string& key)
 {
     std::lock_guard<std::mutex> guard(m_lock);
     try {

@@ -50,6 +50,7 @@ TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
     for (std::vector<std::string> args : {std::vector<std::string>{"--frobnicate"},
                                           {"--vendor"},
                                           {"--list", "x"},
+                                          {"--list", "-n", "-n"},
                                           {"--arp"},
                                           {"--arp", "10.0.0.1", "--source"}}) {
         err.str("");
@@ -64,7 +65,7 @@ TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
 TEST_F(Cli, HelpListsTheOptions)
 {
     EXPECT_EQ(Run({"--help"}), 0);
-    for (const char* option : {"--list", "--arp", "--source", "--vendor", "--help"})
+    for (const char* option : {"--list", "--numeric", "--arp", "--source", "--vendor", "--help"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
 }
 
@@ -75,6 +76,14 @@ TEST_F(Cli, ListPrintsOneTabSeparatedLinePerRow)
     net.names[qv::InetAddr("10.0.0.1")] = "one.test";
     EXPECT_EQ(Run({"--list"}), 0);
     EXPECT_EQ(out.str(), "10.0.0.1\tone.test\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
+                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n");
+    out.str("");
+    EXPECT_EQ(Run({"--list", "-n"}), 0);
+    EXPECT_EQ(Run({"--list", "--numeric"}), 0);
+    EXPECT_EQ(net.lookups.load(), 2) << "-n asked for names";
+    EXPECT_EQ(out.str(), "10.0.0.1\t10.0.0.1\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
+                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n"
+                         "10.0.0.1\t10.0.0.1\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
                          "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n");
     out.str("");
     net.rows.clear();

@@ -10,28 +10,29 @@
 class RecordingSink : public IArpListSink
 {
 public:
-    void DeleteAllItems() override
+    void ReplaceRows(const std::vector<ArpRowText>& rows) override
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_lines.clear();
-        ++clears;
+        for (const ArpRowText& r : rows)
+            m_lines.push_back({r.strIp, r.strDnsName, r.strMac, r.strVendor, r.strType});
+        ++replaces;
     }
-    void InsertItem(int index, const std::string& ip) override
+    void SetDnsName(const std::string& ip, const std::string& name) override
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_lines.insert(m_lines.begin() + index, std::vector<std::string>{ip, "", "", "", ""});
-    }
-    void SetItemText(int index, int column, const std::string& text) override
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_lines.at(static_cast<std::size_t>(index)).at(static_cast<std::size_t>(column)) = text;
+        for (auto& line : m_lines)
+            if (line[0] == ip)
+                line[1] = name;
+        ++names;
     }
     std::vector<std::vector<std::string>> Lines()
     {
         std::lock_guard<std::mutex> guard(m_lock);
         return m_lines;
     }
-    int clears = 0;
+    int replaces = 0;
+    int names = 0;
 
 private:
     std::mutex m_lock;

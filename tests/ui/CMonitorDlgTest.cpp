@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -113,16 +114,45 @@ TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
     period = std::chrono::milliseconds(20);
     auto dialog = MakeDialog();
     ASSERT_TRUE(WaitForPass(*dialog));
-    EXPECT_EQ(
-        ListLines(*dialog->m_list),
-        (Lines{{"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
-               {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}}));
+    const Lines expected{
+        {"10.0.0.1", "router.test", "00:00:0C:01:02:03", "Cisco Systems, Inc", "Dynamic"},
+        {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"}};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ListLines(*dialog->m_list) == expected; }, 10000));
     net->SetRows({FakeNetworkServices::Row("10.0.0.7", {0x02, 0, 0, 0, 0, 7}, 2)});
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->rowCount() == 1; }, 10000));
     const int applied = passSpy->count(); // the pass that inserted the line is still running or just done
     ASSERT_TRUE(QTest::qWaitFor([&] { return passSpy->count() > applied; }, 10000));
     EXPECT_EQ(ListLines(*dialog->m_list),
               (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
+}
+
+TEST_F(MainWindow, APassIsOneChangeThatKeepsTheSelectedAddressCellAndScroll)
+{
+    std::vector<MIB_IPNETROW> rows;
+    for (int i = 1; i <= 300; ++i)
+        rows.push_back(
+            FakeNetworkServices::Row(("10.0.1." + std::to_string(i)).c_str(), {2, 0, 0, 0, 1, 1}, 3));
+    net->rows = rows;
+    period = std::chrono::milliseconds(20);
+    auto dialog = MakeDialog();
+    dialog->show();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    CArpListCtrl& list = *dialog->m_list;
+    ASSERT_EQ(list.rowCount(), 300);
+    list.setCurrentCell(199, 2);
+    list.verticalScrollBar()->setValue(120);
+    int removed = 0;
+    QObject::connect(list.model(), &QAbstractItemModel::rowsRemoved,
+                     [&](const QModelIndex&, int first, int last) { removed += last - first + 1; });
+
+    rows.erase(rows.begin()); // every line moves up by one
+    net->SetRows(rows);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.rowCount() == 299; }, 10000));
+    EXPECT_EQ(removed, 1) << "the list was emptied and refilled";
+    EXPECT_EQ(list.GetItemText(list.currentRow(), 0), QStringLiteral("10.0.1.200"));
+    EXPECT_EQ(list.currentColumn(), 2);
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list.verticalScrollBar()->value(), 120);
 }
 
 TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)

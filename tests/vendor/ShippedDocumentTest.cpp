@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -95,6 +97,35 @@ TEST(ShippedDocument, NamesComeBackAsTheRegistryWritesThem)
     EXPECT_FALSE(db.LookupVendor(vendor, "FF-FF-FF"));
     EXPECT_FALSE(db.LookupVendor(vendor, "01-00-5E"));
     EXPECT_EQ(vendor, "kept");
+}
+
+TEST(ShippedDocument, IndexAgreesWithTheWalkForEveryKeyAndForAbsentOnes)
+{
+    CVendorDatabase db;
+    ASSERT_TRUE(db.LoadVendorDatabase());
+    const std::string text = Shipped();
+    std::vector<std::string> keys;
+    for (std::size_t at = text.find("<mac addr=\""); at != std::string::npos;
+         at = text.find("<mac addr=\"", at + 1))
+        keys.push_back(text.substr(at + 11, 8));
+    ASSERT_EQ(keys.size(), 32530u);
+    const std::set<std::string> present(keys.begin(), keys.end());
+    // Absent keys spread over the whole space, and other spellings of present ones.
+    char key[9];
+    for (std::uint32_t oui = 0, absent = 0; absent < 10000; oui += 1677) {
+        std::snprintf(key, sizeof key, "%02X-%02X-%02X", (oui >> 16) & 0xFF, (oui >> 8) & 0xFF, oui & 0xFF);
+        if (!present.count(key)) {
+            keys.push_back(key);
+            ++absent;
+        }
+    }
+    keys.insert(keys.end(), {"00-00-0c", "00:00:0C", "00-00-0C ", "", "Cisco Systems, Inc"});
+    for (const std::string& k : keys) {
+        std::string byIndex = "untouched", byWalk = "untouched";
+        const bool foundByIndex = db.LookupVendor(byIndex, k);
+        ASSERT_EQ(foundByIndex, db.LookupVendorByWalk(byWalk, k)) << k;
+        ASSERT_EQ(byIndex, byWalk) << k;
+    }
 }
 
 TEST(ShippedDocument, MatchesTheInstalledRegistry)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/INetworkServices.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+// Reverse names looked up concurrently on a pool of threads, so that no
+// caller waits on a slow name server. The pool keeps the system resolver's
+// meaning (NSS: /etc/hosts, resolv.conf's servers, timeout and attempts).
+class CNameResolver
+{
+public:
+    // addr in network order; text is the name, or the dotted address when
+    // the lookup found none. Called on a pool thread.
+    using Answer = std::function<void(std::uint32_t addr, const std::string& text)>;
+
+    static constexpr std::size_t kMaxInFlight = 512;
+
+    explicit CNameResolver(std::shared_ptr<INetworkServices> net, std::size_t maxInFlight = kMaxInFlight);
+    ~CNameResolver();
+
+    CNameResolver(const CNameResolver&) = delete;
+    CNameResolver& operator=(const CNameResolver&) = delete;
+
+    // Where answers go; set before the first Request.
+    void SetAnswer(Answer answer);
+
+    // Queues a lookup of addr unless one is already queued or under way.
+    void Request(std::uint32_t addr);
+
+    // What the last answer for addr gave in this run, if any came.
+    std::optional<std::string> Known(std::uint32_t addr) const;
+
+    // Lookups queued or under way.
+    std::size_t Pending() const;
+
+    // Waits until nothing is pending or bound has passed; true when idle.
+    bool WaitIdle(std::chrono::milliseconds bound) const;
+
+    // Drops what is queued and every answer still to come. Threads inside a
+    // lookup are not waited for: they end on their own, holding only what
+    // they share ownership of.
+    void Stop();
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+};
