@@ -83,10 +83,14 @@ int SendOne(const std::string& target, const std::string* source, INetworkServic
     }
     std::uint8_t mac[8] = {};
     std::uint32_t length = 6;
-    const std::uint32_t result = net.SendARP(targetIp, sourceIp, mac, &length);
+    std::string detail;
+    const std::uint32_t result = net.QueryArp(targetIp, sourceIp, mac, &length, &detail);
     if (result != NO_ERROR_CODE) {
         err << "quorvane: ARP request for " << target << " from " << sourceText
-            << " failed: " << DescribeArpResult(result) << "\n";
+            << " failed: " << DescribeArpResult(result);
+        if (!detail.empty())
+            err << " (no confirmed reply; " << detail << ")";
+        err << "\n";
         return 1;
     }
     std::string vendor;

@@ -1,5 +1,6 @@
 #include "app/CMonitorApp.h"
 #include "app/CommandLine.h"
+#include "app/Privileges.h"
 #include "platform/LinuxNetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    qv::DropGivenCapabilities();
     {
         LinuxNetworkServices net;
         CVendorDatabase vendors;

@@ -29,7 +29,9 @@ ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors
     ArpRowText text;
     text.strMac = MakeMacText(row.bPhysAddr);
     const std::string key = MakeOuiKey(row.bPhysAddr);
-    if (!vendors.LookupVendor(text.strVendor, key))
+    // An entry without a link-layer address (still resolving, or failed)
+    // shows zeros, which are nobody's vendor.
+    if (row.dwPhysAddrLen == 0 || !vendors.LookupVendor(text.strVendor, key))
         text.strVendor = "N/A";
     text.strIp = InetNtoa(row.dwAddr);
     text.strType = TypeText(row.dwType);

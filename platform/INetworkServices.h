@@ -24,6 +24,16 @@ public:
     virtual std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                                   std::uint32_t* length) = 0;
 
+    // SendARP, and when it fails, what was found instead for the message
+    // ("cached AA:BB:CC:DD:EE:FF, STALE"), empty when nothing.
+    virtual std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
+                                   std::string* detail)
+    {
+        if (detail)
+            detail->clear();
+        return SendARP(destIp, srcIp, mac, length);
+    }
+
     // Reverse name of addr (network order); false when there is none.
     virtual bool GetHostByAddr(std::uint32_t addr, std::string& name) = 0;
 

@@ -14,62 +14,26 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
-namespace {
-
-// Interface index that carries address (network order), 0 when none does.
-int InterfaceOfLocalAddress(std::uint32_t address)
+LinuxNetworkServices::LinuxNetworkServices(std::chrono::milliseconds arpWait, std::string helperPath)
+    : m_arpWait(arpWait), m_strHelperPath(std::move(helperPath))
 {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return 0;
-    int index = 0;
-    for (ifaddrs* it = list; it != nullptr && index == 0; it = it->ifa_next) {
-        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET)
-            continue;
-        if (reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr != address)
-            continue;
-        std::string name = it->ifa_name;
-        name = name.substr(0, name.find(':')); // alias labels such as eth0:1
-        index = static_cast<int>(::if_nametoindex(name.c_str()));
+}
+
+std::string LinuxNetworkServices::DefaultHelperPath()
+{
+    // Beside the program when it runs from its build tree, else where it was installed.
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        std::string beside(self, static_cast<std::size_t>(length));
+        beside = beside.substr(0, beside.rfind('/') + 1) + "quorvane-arping";
+        if (::access(beside.c_str(), X_OK) == 0)
+            return beside;
     }
-    ::freeifaddrs(list);
-    return index;
+    return QV_ARPING_INSTALLED_PATH;
 }
-
-// First IPv4 address of an up, non-loopback interface (of ifindex when given).
-std::uint32_t FirstInterfaceAddress(int ifindex)
-{
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return 0;
-    std::uint32_t found = 0;
-    for (ifaddrs* it = list; it != nullptr && found == 0; it = it->ifa_next) {
-        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET)
-            continue;
-        if (!(it->ifa_flags & IFF_UP) || (it->ifa_flags & IFF_LOOPBACK))
-            continue;
-        if (ifindex != 0) {
-            std::string name = it->ifa_name;
-            name = name.substr(0, name.find(':'));
-            if (static_cast<int>(::if_nametoindex(name.c_str())) != ifindex)
-                continue;
-        }
-        found = reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr;
-    }
-    ::freeifaddrs(list);
-    return found;
-}
-
-bool IsUnicastTarget(std::uint32_t address)
-{
-    const std::uint32_t host = ntohl(address);
-    return host != 0 && host != 0xFFFFFFFFu && (host >> 28) != 0xE;
-}
-
-} // namespace
-
-LinuxNetworkServices::LinuxNetworkServices(std::chrono::milliseconds arpWait) : m_arpWait(arpWait) {}
 
 std::uint32_t LinuxNetworkServices::GetIpNetTable(MIB_IPNETTABLE* table, std::uint32_t* size, bool order)
 {
@@ -99,32 +63,27 @@ std::uint32_t LinuxNetworkServices::GetIpNetTable(MIB_IPNETTABLE* table, std::ui
 std::uint32_t LinuxNetworkServices::SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                                             std::uint32_t* length)
 {
+    return QueryArp(destIp, srcIp, mac, length, nullptr);
+}
+
+std::uint32_t LinuxNetworkServices::QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
+                                             std::uint32_t* length, std::string* detail)
+{
     if (mac == nullptr || length == nullptr || *length < 6)
         return ERROR_INVALID_USER_BUFFER_CODE;
-    if (!IsUnicastTarget(destIp))
-        return ERROR_INVALID_PARAMETER_CODE;
-
-    int sourceInterface = 0;
-    if (srcIp != 0) {
-        sourceInterface = InterfaceOfLocalAddress(srcIp);
-        if (sourceInterface == 0)
-            return ERROR_NOT_FOUND_CODE;
-    }
-    const auto route = qv::netlink::GetRoute(destIp);
-    // Only a target on the source's own link is asked: a route through a
-    // gateway would give the router's address, not the target's.
-    if (!route || route->type != RTN_UNICAST || route->gateway != 0)
-        return ERROR_NETWORK_UNREACHABLE_CODE;
-    if (sourceInterface != 0 && route->outInterface != sourceInterface)
-        return ERROR_NETWORK_UNREACHABLE_CODE;
-    if (srcIp == 0)
-        srcIp = route->preferredSource ? route->preferredSource : FirstInterfaceAddress(route->outInterface);
+    const qv::arp::Path path = qv::arp::FindPath(destIp, srcIp);
+    if (path.code != NO_ERROR_CODE)
+        return path.code;
 
     std::uint8_t found[6] = {};
-    qv::arp::Outcome outcome =
-        qv::arp::RequestOverPacketSocket(route->outInterface, srcIp, destIp, found, m_arpWait);
-    if (outcome == qv::arp::Outcome::NoPermission)
-        outcome = qv::arp::RequestThroughKernel(route->outInterface, srcIp, destIp, found, m_arpWait);
+    qv::arp::Outcome outcome = qv::arp::Outcome::NoPermission;
+    if (::geteuid() == 0)
+        outcome = qv::arp::RequestOverPacketSocket(path.ifindex, path.source, destIp, found, m_arpWait);
+    else if (!m_strHelperPath.empty() && ::access(m_strHelperPath.c_str(), X_OK) == 0)
+        // The raw request runs in the helper, the one file that may hold CAP_NET_RAW.
+        outcome = qv::arp::RequestThroughHelper(m_strHelperPath, path.source, destIp, found, m_arpWait);
+    if (outcome == qv::arp::Outcome::NoPermission || outcome == qv::arp::Outcome::Failed)
+        outcome = qv::arp::RequestThroughKernel(path.ifindex, path.source, destIp, found, m_arpWait, detail);
     switch (outcome) {
     case qv::arp::Outcome::Reply:
         std::memcpy(mac, found, 6);
@@ -166,11 +125,11 @@ std::string LinuxNetworkServices::GetLocalAddress()
     if (const auto route = qv::netlink::GetDefaultRoute()) {
         std::uint32_t address = route->preferredSource;
         if (address == 0)
-            address = FirstInterfaceAddress(route->outInterface);
+            address = qv::arp::FirstInterfaceAddress(route->outInterface);
         if (address != 0)
             return qv::InetNtoa(address);
     }
-    if (const std::uint32_t address = FirstInterfaceAddress(0))
+    if (const std::uint32_t address = qv::arp::FirstInterfaceAddress(0))
         return qv::InetNtoa(address);
     return "127.0.0.1";
 }

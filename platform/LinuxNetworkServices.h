@@ -3,19 +3,28 @@
 #include "platform/INetworkServices.h"
 
 #include <chrono>
+#include <string>
 
 // The network services over rtnetlink, packet sockets and the resolver.
 class LinuxNetworkServices : public INetworkServices
 {
 public:
-    explicit LinuxNetworkServices(std::chrono::milliseconds arpWait = std::chrono::milliseconds(3000));
+    // helperPath: the ARP helper to run when not root; empty for none.
+    explicit LinuxNetworkServices(std::chrono::milliseconds arpWait = std::chrono::milliseconds(3000),
+                                  std::string helperPath = DefaultHelperPath());
+
+    // quorvane-arping beside the running program, else the installed one.
+    static std::string DefaultHelperPath();
 
     std::uint32_t GetIpNetTable(MIB_IPNETTABLE* table, std::uint32_t* size, bool order) override;
     std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                           std::uint32_t* length) override;
     bool GetHostByAddr(std::uint32_t addr, std::string& name) override;
     std::string GetLocalAddress() override;
+    std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
+                           std::string* detail) override;
 
 private:
     std::chrono::milliseconds m_arpWait;
+    std::string m_strHelperPath;
 };

@@ -20,7 +20,8 @@ std::uint32_t NeighStateToType(std::uint16_t state)
     return MIB_IPNET_TYPE_OTHER;
 }
 
-NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row)
+NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row,
+                             NeighDetail* detail)
 {
     if (data == nullptr || length < NLMSG_HDRLEN)
         return NeighParse::Malformed;
@@ -44,6 +45,8 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
     const std::uint8_t* lladdr = nullptr;
     std::size_t lladdrLength = 0;
     bool haveLladdr = false;
+    NeighDetail found;
+    found.state = neigh.ndm_state;
     for (std::size_t at = ndmAt + NLMSG_ALIGN(sizeof(ndmsg)); at < messageEnd;) {
         if (messageEnd - at < sizeof(rtattr))
             return NeighParse::Malformed;
@@ -65,6 +68,14 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
             lladdrLength = payloadLength;
             haveLladdr = true;
             break;
+        case NDA_CACHEINFO:
+            if (payloadLength >= sizeof(nda_cacheinfo)) {
+                nda_cacheinfo info;
+                std::memcpy(&info, payload, sizeof info);
+                found.haveCacheInfo = true;
+                found.confirmedAgo = info.ndm_confirmed;
+            }
+            break;
         default:
             break;
         }
@@ -81,6 +92,8 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
     // Only an Ethernet-sized address is shown; any other length leaves zeros.
     if (haveLladdr && lladdrLength == 6)
         std::memcpy(row.bPhysAddr, lladdr, 6);
+    if (detail)
+        *detail = found;
     return NeighParse::Row;
 }
 

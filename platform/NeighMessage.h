@@ -17,9 +17,18 @@ enum class NeighParse {
 // Neighbour state bits to the table's type number.
 std::uint32_t NeighStateToType(std::uint16_t state);
 
-// One netlink message (header included) of an RTM_NEWNEIGH dump to one row.
-// Reads nothing outside data[0..length).
-NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row);
+// What the table's row leaves out of a neighbour entry.
+struct NeighDetail
+{
+    std::uint16_t state = 0;      // NUD_* bits
+    bool haveCacheInfo = false;   // NDA_CACHEINFO was present
+    std::uint32_t confirmedAgo = 0; // clock ticks (USER_HZ) since the last confirmation
+};
+
+// One netlink message (header included) of an RTM_NEWNEIGH dump to one row,
+// and its detail when asked for. Reads nothing outside data[0..length).
+NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row,
+                             NeighDetail* detail = nullptr);
 
 enum class DumpStatus {
     More, // the buffer ended before NLMSG_DONE

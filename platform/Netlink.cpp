@@ -2,7 +2,10 @@
 
 #include "platform/NeighMessage.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 #include <memory>
 
@@ -11,6 +14,7 @@
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -31,10 +35,16 @@ public:
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         sockaddr_nl local{};
         local.nl_family = AF_NETLINK;
-        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        socklen_t localLength = sizeof local;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0) {
             ::close(m_fd);
             m_fd = -1;
+            return;
         }
+        m_port = local.nl_pid;
+        static std::atomic<std::uint32_t> counter{static_cast<std::uint32_t>(::time(nullptr))};
+        m_seq = ++counter;
     }
     ~Socket()
     {
@@ -46,34 +56,67 @@ public:
 
     bool Ok() const { return m_fd >= 0; }
 
-    bool Send(const void* request, std::size_t length)
+    template <typename Request> bool Send(Request& request)
     {
+        request.header.nlmsg_seq = m_seq;
+        request.header.nlmsg_pid = m_port;
         sockaddr_nl kernel{};
         kernel.nl_family = AF_NETLINK;
-        return ::sendto(m_fd, request, length, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel) ==
-               static_cast<ssize_t>(length);
+        return ::sendto(m_fd, &request, sizeof request, 0, reinterpret_cast<sockaddr*>(&kernel),
+                        sizeof kernel) == static_cast<ssize_t>(sizeof request);
     }
 
-    // One datagram into buffer (resized to what arrived); false on error.
+    // The next datagram from the kernel, keeping only the messages that
+    // answer our request (our sequence number and port); false on error.
     bool Receive(std::uint8_t* buffer, std::size_t capacity, std::size_t& length)
     {
         for (;;) {
-            const ssize_t got = ::recv(m_fd, buffer, capacity, MSG_TRUNC);
+            sockaddr_nl from{};
+            iovec part{buffer, capacity};
+            msghdr message{};
+            message.msg_name = &from;
+            message.msg_namelen = sizeof from;
+            message.msg_iov = &part;
+            message.msg_iovlen = 1;
+            const ssize_t got = ::recvmsg(m_fd, &message, MSG_TRUNC);
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
                 return false;
             }
             // A message larger than the buffer was cut: the reply is unusable.
-            if (static_cast<std::size_t>(got) > capacity)
+            if (static_cast<std::size_t>(got) > capacity || (message.msg_flags & MSG_TRUNC))
                 return false;
-            length = static_cast<std::size_t>(got);
-            return true;
+            if (from.nl_pid != 0)
+                continue; // only the kernel speaks for the kernel
+            length = KeepOurs(buffer, static_cast<std::size_t>(got));
+            if (length > 0)
+                return true;
         }
     }
 
 private:
+    std::size_t KeepOurs(std::uint8_t* buffer, std::size_t length) const
+    {
+        std::size_t kept = 0;
+        for (std::size_t at = 0; length - at >= NLMSG_HDRLEN;) {
+            nlmsghdr header;
+            std::memcpy(&header, buffer + at, sizeof header);
+            if (header.nlmsg_len < NLMSG_HDRLEN || header.nlmsg_len > length - at)
+                break;
+            const std::size_t step = std::min<std::size_t>(NLMSG_ALIGN(header.nlmsg_len), length - at);
+            if (header.nlmsg_seq == m_seq && header.nlmsg_pid == m_port) {
+                std::memmove(buffer + kept, buffer + at, step);
+                kept += step;
+            }
+            at += step;
+        }
+        return kept;
+    }
+
     int m_fd = -1;
+    std::uint32_t m_port = 0;
+    std::uint32_t m_seq = 0;
 };
 
 template <typename Body> struct Request
@@ -88,7 +131,6 @@ template <typename Body> Request<Body> MakeRequest(std::uint16_t type, std::uint
     request.header.nlmsg_len = sizeof request;
     request.header.nlmsg_type = type;
     request.header.nlmsg_flags = static_cast<std::uint16_t>(NLM_F_REQUEST | flags);
-    request.header.nlmsg_seq = 1;
     return request;
 }
 
@@ -96,10 +138,10 @@ constexpr int kDumpAttempts = 5;
 constexpr std::size_t kReceiveBuffer = 256 * 1024;
 
 template <typename Request, typename OnMessage>
-bool RunDump(const Request& request, OnMessage&& onMessage, bool& interrupted)
+bool RunDump(Request& request, OnMessage&& onMessage, bool& interrupted)
 {
     Socket socket;
-    if (!socket.Ok() || !socket.Send(&request, sizeof request))
+    if (!socket.Ok() || !socket.Send(request))
         return false;
     // Dump replies come in pieces of at most 32 KiB; one buffer serves them all.
     const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
@@ -152,31 +194,71 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
 
 } // namespace
 
-std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
+DumpSource KernelNeighbourDump()
 {
-    auto request = MakeRequest<ndmsg>(RTM_GETNEIGH, NLM_F_DUMP);
-    request.body.ndm_family = AF_INET;
+    return [](std::vector<std::vector<std::uint8_t>>& datagrams) {
+        auto request = MakeRequest<ndmsg>(RTM_GETNEIGH, NLM_F_DUMP);
+        request.body.ndm_family = AF_INET;
+        Socket socket;
+        if (!socket.Ok() || !socket.Send(request))
+            return false;
+        const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
+        for (;;) {
+            std::size_t length = 0;
+            if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
+                return false;
+            datagrams.emplace_back(buffer.get(), buffer.get() + length);
+            bool ignored = false;
+            const DumpStatus status =
+                WalkNetlinkBuffer(buffer.get(), length, [](const std::uint8_t*, std::size_t) {}, ignored);
+            if (status != DumpStatus::More)
+                return true; // the walk over the whole dump judges it
+        }
+    };
+}
 
+std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource& source)
+{
     const unsigned loopback = ::if_nametoindex("lo");
     for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
-        std::vector<MIB_IPNETROW> rows;
-        rows.reserve(256);
+        std::vector<std::vector<std::uint8_t>> datagrams;
+        if (!source || !source(datagrams))
+            return std::nullopt;
+        std::vector<NeighEntry> entries;
+        entries.reserve(256);
         bool interrupted = false;
-        const bool ok = RunDump(
-            request,
-            [&](const std::uint8_t* data, std::size_t length) {
-                MIB_IPNETROW row;
-                if (ParseNeighMessage(data, length, row) == NeighParse::Row &&
-                    (loopback == 0 || row.dwIndex != loopback))
-                    rows.push_back(row);
-            },
-            interrupted);
-        if (!ok)
+        DumpStatus status = DumpStatus::More;
+        for (const auto& datagram : datagrams) {
+            status = WalkNetlinkBuffer(
+                datagram.data(), datagram.size(),
+                [&](const std::uint8_t* data, std::size_t length) {
+                    NeighEntry entry;
+                    if (ParseNeighMessage(data, length, entry.row, &entry.detail) == NeighParse::Row &&
+                        (loopback == 0 || entry.row.dwIndex != loopback))
+                        entries.push_back(entry);
+                },
+                interrupted);
+            if (status != DumpStatus::More)
+                break;
+        }
+        if (status != DumpStatus::Done)
             return std::nullopt;
         if (!interrupted)
-            return rows;
+            return entries;
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
+{
+    auto entries = DumpIpv4NeighbourEntries();
+    if (!entries)
+        return std::nullopt;
+    std::vector<MIB_IPNETROW> rows;
+    rows.reserve(entries->size());
+    for (const NeighEntry& entry : *entries)
+        rows.push_back(entry.row);
+    return rows;
 }
 
 std::optional<RouteInfo> GetRoute(std::uint32_t dest)
@@ -195,7 +277,7 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
     request.body.dst = dest;
 
     Socket socket;
-    if (!socket.Ok() || !socket.Send(&request, sizeof request))
+    if (!socket.Ok() || !socket.Send(request))
         return std::nullopt;
     const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
     std::size_t length = 0;

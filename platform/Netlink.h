@@ -1,15 +1,32 @@
 #pragma once
 
+#include "platform/NeighMessage.h"
 #include "platform/NetTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace qv::netlink {
 
+struct NeighEntry
+{
+    MIB_IPNETROW row;
+    NeighDetail detail;
+};
+
+// The datagrams of one neighbour dump, in order, as the kernel sent them
+// for our request; false when the dump could not be read.
+using DumpSource = std::function<bool(std::vector<std::vector<std::uint8_t>>& datagrams)>;
+
+// The kernel over a netlink socket of its own.
+DumpSource KernelNeighbourDump();
+
 // IPv4 neighbour table as the kernel dumps it, without 0.0.0.0 and loopback
-// rows. nullopt when the dump cannot be read.
+// rows; a dump the kernel flags as interrupted is read again. nullopt when
+// the dump cannot be read.
+std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource& source = KernelNeighbourDump());
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours();
 
 struct RouteInfo

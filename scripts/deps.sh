@@ -3,9 +3,9 @@
 #   deps.sh run    what building and running takes
 #   deps.sh test   that, plus the tools of the test suite
 set -eu
-run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev fonts-wqy-zenhei"
+run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
-  dnsmasq-base nftables util-linux xvfb xauth openbox tint2 xdotool x11-utils imagemagick
+  dnsmasq-base nftables util-linux libcap2-bin xvfb xauth openbox tint2 xdotool x11-utils imagemagick
   clang libclang-rt-14-dev"
 packages=$run_packages
 [ "${1:-run}" = test ] && packages="$run_packages $test_packages"

@@ -26,10 +26,40 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
 
 #include <arpa/inet.h>
 
+// What a query thread answers to; cleared when the window goes, so a late
+// answer reaches nothing.
+struct CMonitorDlg::QueryTarget
+{
+    std::mutex lock;
+    CMonitorDlg* dialog = nullptr;
+};
+
 namespace {
+
+// Why a query failed, in the MAC field's placeholder.
+QString ArpFailureText(std::uint32_t result)
+{
+    switch (result) {
+    case ERROR_BAD_NET_NAME_CODE:
+        return QStringLiteral("无应答");
+    case ERROR_NOT_FOUND_CODE:
+        return QStringLiteral("源地址不是本机地址");
+    case ERROR_NETWORK_UNREACHABLE_CODE:
+        return QStringLiteral("目标不在本地链路上");
+    case ERROR_ACCESS_DENIED_CODE:
+        return QStringLiteral("没有发送权限");
+    case ERROR_INVALID_PARAMETER_CODE:
+        return QStringLiteral("目标不是单播地址");
+    default:
+        return QStringLiteral("ARP 请求失败");
+    }
+}
 
 // A reverse lookup under way may finish first; closing never waits longer.
 constexpr std::chrono::milliseconds kWorkerStopBound{500};
@@ -46,8 +76,9 @@ template <typename Control> Control* Tag(Control* control, int id, const char* n
 CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_services(std::move(services))
+      m_services(std::move(services)), m_pQueryTarget(std::make_shared<QueryTarget>())
 {
+    m_pQueryTarget->dialog = this;
     if (!m_services.net)
         m_services.net = std::make_shared<LinuxNetworkServices>();
     if (!m_services.makeTray)
@@ -75,6 +106,10 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
 
 CMonitorDlg::~CMonitorDlg()
 {
+    {
+        std::lock_guard<std::mutex> guard(m_pQueryTarget->lock);
+        m_pQueryTarget->dialog = nullptr;
+    }
     // The worker must be off the list and the reader before they go.
     StopArpWorker();
 }
@@ -237,19 +272,48 @@ void CMonitorDlg::UpdateData(bool saveAndValidate)
 
 void CMonitorDlg::OnSendArp()
 {
+    if (m_bQueryRunning)
+        return;
     UpdateData(true);
-    std::uint8_t mac[8] = {};
-    std::uint32_t length = 6;
     const std::uint32_t source = qv::InetAddr(m_ipSource->GetAddressText());
     const std::uint32_t target = qv::InetAddr(m_ipTarget->GetAddressText());
-    if (m_pNet->SendARP(target, source, mac, &length) == NO_ERROR_CODE) {
-        m_strReturnedMac = QString::fromStdString(qv::MakeMacText(mac));
-        const std::string key = qv::MakeOuiKey(mac);
+    m_bQueryRunning = true;
+    m_btnSendArp->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    // The request may wait seconds for its answer: never on this thread.
+    std::thread([net = m_pNet, answerTo = m_pQueryTarget, source, target] {
+        std::uint8_t buffer[8] = {};
+        std::uint32_t length = 6;
+        const std::uint32_t result = net->SendARP(target, source, buffer, &length);
+        std::array<std::uint8_t, 6> mac{};
+        std::memcpy(mac.data(), buffer, mac.size());
+        std::lock_guard<std::mutex> guard(answerTo->lock);
+        if (CMonitorDlg* dialog = answerTo->dialog)
+            QMetaObject::invokeMethod(
+                dialog, [dialog, result, mac] { dialog->OnArpAnswer(result, mac); }, Qt::QueuedConnection);
+    }).detach();
+}
+
+void CMonitorDlg::OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac)
+{
+    m_bQueryRunning = false;
+    m_btnSendArp->setEnabled(true);
+    unsetCursor();
+    if (result == NO_ERROR_CODE) {
+        m_strReturnedMac = QString::fromStdString(qv::MakeMacText(mac.data()));
+        const std::string key = qv::MakeOuiKey(mac.data());
         std::string vendor;
         m_strAdapterVendor =
             LookupVendor(vendor, key) ? QString::fromStdString(vendor) : QStringLiteral("N/A");
+        m_editReturnedMac->setPlaceholderText(QString());
+    } else {
+        // An old answer left in place would pass for this target's.
+        m_strReturnedMac.clear();
+        m_strAdapterVendor.clear();
+        m_editReturnedMac->setPlaceholderText(ArpFailureText(result));
     }
     UpdateData(false);
+    emit ArpAnswered(result);
 }
 
 void CMonitorDlg::OnDownloadNow()

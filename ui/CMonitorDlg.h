@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -63,7 +64,10 @@ public:
     // Copies the two text fields into their strings (true) or back (false).
     void UpdateData(bool saveAndValidate);
 
+    // Starts the query off the window's thread; the answer arrives in OnArpAnswer.
     void OnSendArp();
+    void OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac);
+    bool IsQueryRunning() const { return m_bQueryRunning; }
     void OnDownloadNow();
     void OnMinimize();
     void OnTrayLeftButtonUp();
@@ -77,6 +81,11 @@ public:
 
     void done(int result) override;
 
+signals:
+    // A manual query has ended and its fields show the outcome.
+    void ArpAnswered(std::uint32_t result);
+
+public:
     std::unique_ptr<CArpRefresher> m_pWorkerThread;
     std::shared_ptr<CVendorDatabase> m_xmlReader;
     std::shared_ptr<INetworkServices> m_pNet;
@@ -108,4 +117,7 @@ private:
     ITrayIcon* m_pTray = nullptr;
     QPointer<QMenu> m_pTrayMenu;
     bool m_bInTray = false;
+    bool m_bQueryRunning = false;
+    struct QueryTarget;
+    std::shared_ptr<QueryTarget> m_pQueryTarget;
 };

@@ -8,6 +8,16 @@ namespace qv {
 
 namespace {
 
+// Paths and system error texts are shown as they are, never as markup.
+int AskPlain(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
+             QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, text, buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(byDefault);
+    return box.exec();
+}
+
 Prompts DesktopPrompts()
 {
     Prompts prompts;
@@ -17,11 +27,11 @@ Prompts DesktopPrompts()
                                             QFileDialog::Options());
     };
     prompts.showError = [](QWidget* owner, const QString& title, const QString& text) {
-        QMessageBox::warning(owner, title, text);
+        AskPlain(owner, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::Ok);
     };
     prompts.confirm = [](QWidget* owner, const QString& title, const QString& text) {
-        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        return AskPlain(owner, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        QMessageBox::No) == QMessageBox::Yes;
     };
     prompts.runModal = [](QDialog& dialog) { return dialog.exec(); };
     return prompts;

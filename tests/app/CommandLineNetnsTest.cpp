@@ -24,7 +24,7 @@ TEST(CommandLineNetns, ListPrintsTheKernelTable)
               std::string::npos);
     EXPECT_NE(out.find("10.213.1.52\t" + qv::test::Env("QV_NAME253") + "\t02:00:00:00:00:52\tN/A\tOther\n"),
               std::string::npos);
-    EXPECT_NE(out.find("10.213.1.99\t10.213.1.99\t00:00:00:00:00:00\tXEROX CORPORATION\tInvalid\n"),
+    EXPECT_NE(out.find("10.213.1.99\t10.213.1.99\t00:00:00:00:00:00\tN/A\tInvalid\n"),
               std::string::npos);
     EXPECT_EQ(out.find("0.0.0.0"), std::string::npos);
 }
@@ -73,6 +73,91 @@ TEST(CommandLineNetns, WithoutRawSocketsTheKernelResolvesForUs)
     EXPECT_EQ(Shell(asNobody + " --arp 10.213.1.96 2>/dev/null"), 1);
     ASSERT_EQ(Shell(asNobody + " --list", &out), 0);
     EXPECT_NE(out.find("10.213.1.50\t"), std::string::npos);
+}
+
+// Copies of the program and its helper where the unprivileged user reaches
+// them; the helper gets its file capability as the package gives it.
+struct UnprivilegedCopies
+{
+    qv::test::TempDir dir;
+    std::string program = dir.Path() + "/quorvane";
+    std::string helper = dir.Path() + "/quorvane-arping";
+    const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all ";
+
+    explicit UnprivilegedCopies(bool withHelper)
+    {
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+        std::filesystem::copy_file(kBin, program);
+        if (withHelper) {
+            std::filesystem::copy_file(QV_ARPING_BIN, helper);
+            Shell("setcap cap_net_raw+p " + helper);
+        }
+    }
+    static bool CanRun() { return Shell("command -v setpriv >/dev/null && command -v setcap >/dev/null") == 0; }
+};
+
+// CapPrm and CapEff of a running process.
+std::string Capabilities(const std::string& pid)
+{
+    std::string caps;
+    Shell("grep -E '^Cap(Prm|Eff)' /proc/" + pid + "/status | tr -s '\\t ' ' '", &caps);
+    return caps;
+}
+
+TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesNoStaleEntry)
+{
+    QV_REQUIRE_NETNS();
+    if (!UnprivilegedCopies::CanRun())
+        GTEST_SKIP() << "setpriv or setcap is missing";
+    std::string out;
+    {
+        UnprivilegedCopies copies(true);
+        // A wrong stale entry: only a real request and reply can give the peer's MAC in time.
+        Shell("ip neigh replace 10.213.1.2 lladdr 02:00:00:00:00:99 nud stale dev h0");
+        ASSERT_EQ(Shell(copies.asNobody + copies.program + " --arp 10.213.1.2", &out), 0);
+        EXPECT_EQ(out, "00:00:0C:AA:BB:02\tCisco Systems, Inc\n");
+
+        // While the helper waits for an absent host it holds no capability at all.
+        ASSERT_EQ(Shell(copies.asNobody + copies.helper + " 10.213.1.93 10.213.1.1 >/dev/null 2>&1 & echo $!",
+                        &out),
+                  0);
+        const std::string pid = out.substr(0, out.find('\n'));
+        std::string caps;
+        for (int i = 0; i < 100 && Shell("grep -q NoNewPrivs:.1 /proc/" + pid + "/status") != 0; ++i)
+            Shell("sleep 0.01");
+        EXPECT_EQ(Capabilities(pid), "CapPrm: 0000000000000000\nCapEff: 0000000000000000\n");
+        EXPECT_EQ(Shell("wait " + pid + " 2>/dev/null; while kill -0 " + pid + " 2>/dev/null; do sleep 0.05; done"),
+                  0);
+    }
+    UnprivilegedCopies alone(false);
+    std::string err;
+    // 10.213.1.51 is STALE and nobody is there: the cache is no answer.
+    EXPECT_EQ(Shell(alone.asNobody + alone.program + " --arp 10.213.1.51 2>&1 >/dev/null", &err), 1);
+    EXPECT_NE(err.find("no confirmed reply; cached AA:00:04:00:00:51, STALE"), std::string::npos) << err;
+}
+
+TEST(CommandLineNetns, AProgramGivenTheCapabilityDropsItBeforeAnyPluginLoads)
+{
+    QV_REQUIRE_NETNS();
+    if (!UnprivilegedCopies::CanRun())
+        GTEST_SKIP() << "setpriv or setcap is missing";
+    UnprivilegedCopies copies(false);
+    Shell("setcap cap_net_raw+ep " + copies.program);
+    std::string out;
+    ASSERT_EQ(Shell("cd " + copies.dir.Path() + " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" +
+                        copies.dir.Path() + " " + copies.asNobody + copies.program +
+                        " >/dev/null 2>err & echo $!",
+                    &out),
+              0);
+    const std::string pid = out.substr(0, out.find('\n'));
+    // Once the window's libraries are up, any plugin could run: nothing may remain.
+    for (int i = 0; i < 200 && Shell("grep -q quorvane-arping " + copies.dir.Path() + "/err") != 0; ++i)
+        Shell("sleep 0.01");
+    Shell("sleep 0.3");
+    EXPECT_EQ(Capabilities(pid), "CapPrm: 0000000000000000\nCapEff: 0000000000000000\n");
+    Shell("kill " + pid);
+    std::string err = qv::test::ReadFile(copies.dir.Path() + "/err");
+    EXPECT_NE(err.find("CAP_NET_RAW belongs on quorvane-arping"), std::string::npos) << err;
 }
 
 } // namespace

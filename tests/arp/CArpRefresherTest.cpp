@@ -111,6 +111,10 @@ TEST_F(Refresher, ATableThatGrowsBeforeTheFillIsReadAgain)
     EXPECT_EQ(refresher->RefreshArpList(), 1);
     EXPECT_EQ(sink->Lines().size(), 3u);
     EXPECT_EQ(net->fills.load(), 3);
+    net->claimExtraRows = 1000; // only what the block holds is read
+    EXPECT_EQ(refresher->RefreshArpList(), 1);
+    EXPECT_EQ(sink->Lines().size(), 3u);
+    net->claimExtraRows = 0;
     net->growBeforeFills = 100; // never settles: give up for this period
     EXPECT_EQ(refresher->RefreshArpList(), 0);
     EXPECT_TRUE(sink->Lines().empty());

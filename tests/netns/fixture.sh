@@ -97,6 +97,7 @@ fi
 
 cat > "$state/env" <<ENV
 QV_NETNS=$host
+QV_PEER_NETNS=$peer
 QV_NAME49=$name49
 QV_NAME200=$name200
 QV_NAME253=$name253

@@ -22,6 +22,7 @@ public:
     std::uint32_t sizeQueryResult = NO_ERROR_CODE;
     std::atomic<bool> failFill{false};
     std::atomic<int> growBeforeFills{0}; // fills that find one row more than the size query said
+    std::uint32_t claimExtraRows = 0;     // a count that says more rows than the block holds
     bool blockResolver = false;
     std::atomic<int> lookups{0};
     std::atomic<int> fills{0};
@@ -73,7 +74,7 @@ public:
             *size = IpNetTableSize(count);
             return ERROR_INSUFFICIENT_BUFFER_CODE;
         }
-        table->dwNumEntries = static_cast<std::uint32_t>(rows.size());
+        table->dwNumEntries = static_cast<std::uint32_t>(rows.size()) + claimExtraRows;
         if (!rows.empty())
             std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPNETROW));
         return NO_ERROR_CODE;

@@ -1,5 +1,6 @@
 #include "platform/AddressText.h"
 #include "platform/NeighMessage.h"
+#include "platform/Netlink.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,11 @@ TEST(NeighMessage, TruncatedOrInconsistentMessagesAreMalformed)
     reinterpret_cast<rtattr*>(badAttr.bytes.data() + NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ndmsg)))->rta_len =
         200;
     EXPECT_EQ(badAttr.Parse(row), qv::NeighParse::Malformed);
+    Message lastAttr = good;
+    // The last attribute, the link address, running past the message's end.
+    reinterpret_cast<rtattr*>(lastAttr.bytes.data() + lastAttr.bytes.size() - RTA_SPACE(6))->rta_len =
+        RTA_LENGTH(10);
+    EXPECT_EQ(lastAttr.Parse(row), qv::NeighParse::Malformed);
     Message shortDst;
     shortDst.Attr(NDA_DST, {10, 0, 0});
     EXPECT_EQ(shortDst.Parse(row), qv::NeighParse::Malformed);
@@ -164,6 +170,43 @@ TEST(NetlinkBuffer, WalksMessagesUntilDoneAndNotesInterruptedDumps)
     EXPECT_EQ(qv::WalkNetlinkBuffer(a.bytes.data(), a.bytes.size() - 1, count, interrupted),
               qv::DumpStatus::Error);
     EXPECT_FALSE(interrupted);
+}
+
+TEST(NetlinkBuffer, AnInterruptedDumpIsReadAgainAndOneThatNeverSettlesFails)
+{
+    Message a, b;
+    a.Dst("10.0.0.1");
+    b.Dst("10.0.0.2");
+    nda_cacheinfo info{};
+    info.ndm_confirmed = 7;
+    b.Attr(NDA_CACHEINFO, {reinterpret_cast<std::uint8_t*>(&info), reinterpret_cast<std::uint8_t*>(&info + 1)});
+    Message doneMessage;
+    doneMessage.bytes.resize(NLMSG_SPACE(4));
+    doneMessage.Header().nlmsg_type = NLMSG_DONE;
+    doneMessage.Fix();
+    const std::vector<std::uint8_t> doneBytes = doneMessage.bytes;
+    Message interruptedA = a;
+    interruptedA.Header().nlmsg_flags |= NLM_F_DUMP_INTR;
+
+    int attempts = 0;
+    const auto source = [&](int cleanFrom) {
+        return [&, cleanFrom](std::vector<std::vector<std::uint8_t>>& datagrams) {
+            ++attempts;
+            datagrams = {attempts >= cleanFrom ? a.bytes : interruptedA.bytes, b.bytes, doneBytes};
+            return true;
+        };
+    };
+    const auto entries = qv::netlink::DumpIpv4NeighbourEntries(source(3));
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_EQ(attempts, 3);
+    ASSERT_EQ(entries->size(), 2u); // the last dump's rows only
+    EXPECT_EQ((*entries)[1].row.dwAddr, qv::InetAddr("10.0.0.2"));
+    EXPECT_TRUE((*entries)[1].detail.haveCacheInfo);
+    EXPECT_EQ((*entries)[1].detail.confirmedAgo, 7u);
+    EXPECT_EQ((*entries)[1].detail.state, NUD_REACHABLE);
+    attempts = 0;
+    EXPECT_FALSE(qv::netlink::DumpIpv4NeighbourEntries(source(100)).has_value());
+    EXPECT_EQ(attempts, 5);
 }
 
 } // namespace

@@ -1,0 +1,90 @@
+// quorvane-arping TARGET SOURCE: one ARP request, the only code of Quorvane
+// that may hold CAP_NET_RAW (as a file capability, cap_net_raw+p). It keeps
+// the capability effective only for socket(AF_PACKET), then drops every
+// capability before it reads anything from the network.
+#include "platform/AddressText.h"
+#include "platform/ArpRequest.h"
+#include "platform/NetTypes.h"
+
+#include <cap-ng.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <linux/close_range.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::chrono::milliseconds kWait{3000};
+
+int Fail(const char* reason)
+{
+    std::fprintf(stderr, "quorvane-arping: %s\n", reason);
+    return 1;
+}
+
+int Usage(const char* why)
+{
+    std::fprintf(stderr, "quorvane-arping: %s (usage: quorvane-arping TARGET SOURCE)\n", why);
+    return 2;
+}
+
+bool DropEverything()
+{
+    capng_clear(CAPNG_SELECT_BOTH);
+    return capng_apply(CAPNG_SELECT_BOTH) == 0 && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Whatever the caller left open is none of ours.
+    ::close_range(3, ~0U, 0);
+
+    // Keep CAP_NET_RAW, permitted only, if the file gave it; nothing else.
+    capng_get_caps_process();
+    const bool haveRaw = capng_have_capability(CAPNG_PERMITTED, CAP_NET_RAW);
+    capng_clear(CAPNG_SELECT_BOTH);
+    if (haveRaw)
+        capng_update(CAPNG_ADD, CAPNG_PERMITTED, CAP_NET_RAW);
+    if (capng_apply(CAPNG_SELECT_BOTH) != 0)
+        return Fail("cannot set capabilities");
+
+    if (argc != 3)
+        return Usage("two addresses are needed");
+    std::uint32_t target = 0;
+    std::uint32_t source = 0;
+    if (!qv::ParseDottedQuad(argv[1], target) || !qv::ParseDottedQuad(argv[2], source) || source == 0)
+        return Usage("addresses must be dotted IPv4 addresses");
+    const qv::arp::Path path = qv::arp::FindPath(target, source);
+    if (path.code == ERROR_INVALID_PARAMETER_CODE)
+        return Usage("the target is not a unicast address");
+    if (path.code == ERROR_NOT_FOUND_CODE)
+        return Fail("source not local");
+    if (path.code != NO_ERROR_CODE)
+        return Fail("target not on-link");
+
+    if (haveRaw) {
+        capng_update(CAPNG_ADD, CAPNG_EFFECTIVE, CAP_NET_RAW);
+        capng_apply(CAPNG_SELECT_CAPS);
+    }
+    const int fd = qv::arp::OpenPacketSocket();
+    const int openError = errno;
+    if (!DropEverything())
+        return Fail("cannot drop capabilities");
+    if (fd < 0)
+        return Fail(openError == EPERM || openError == EACCES ? qv::arp::HelperReason(qv::arp::Outcome::NoPermission)
+                                                              : "cannot open a packet socket");
+
+    std::uint8_t mac[6] = {};
+    const qv::arp::Outcome outcome =
+        qv::arp::ExchangeOverPacketSocket(fd, path.ifindex, path.source, target, mac, kWait);
+    ::close(fd);
+    if (outcome != qv::arp::Outcome::Reply)
+        return Fail(qv::arp::HelperReason(outcome));
+    std::printf("%02X:%02X:%02X:%02X:%02X:%02X\n", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
