@@ -6,7 +6,8 @@ set -eu
 run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
   dnsmasq-base nftables util-linux libcap2-bin xvfb xauth openbox tint2 xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev"
+  clang libclang-rt-14-dev
+  dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream"
 packages=$run_packages
 [ "${1:-run}" = test ] && packages="$run_packages $test_packages"
 

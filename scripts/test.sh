@@ -31,7 +31,15 @@ cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANI
 cmake --build "$top/build-tsan" -j "$jobs" --target quorvane_core_tests quorvane_ui_tests
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" \
     ctest --test-dir "$top/build-tsan" --output-on-failure -j "$jobs" \
-    -R 'Refresher|LookupsFromTwoThreads|AddressText|MainWindow|Tray'
+    -R 'Refresher|LookupsFromTwoThreads|AddressText|MainWindow|ManualQuery|Tray'
+
+step "Debian package: build, lintian, install, check as nobody, purge"
+"$top/scripts/package.sh" "$top/build-deb"
+if [ "$(id -u)" = 0 ]; then
+    "$top/tests/package/check-installed.sh" "$top"/build-deb/quorvane_*_"$(dpkg --print-architecture)".deb
+else
+    echo "not root: the installed package is not checked"
+fi
 
 step "fuzzing"
 CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

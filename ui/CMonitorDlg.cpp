@@ -38,6 +38,9 @@ struct CMonitorDlg::QueryTarget
 {
     std::mutex lock;
     CMonitorDlg* dialog = nullptr;
+    // The answer crosses threads here, under the lock; only a wake-up goes through Qt.
+    std::uint32_t result = 0;
+    std::array<std::uint8_t, 6> mac{};
 };
 
 namespace {
@@ -285,13 +288,24 @@ void CMonitorDlg::OnSendArp()
         std::uint8_t buffer[8] = {};
         std::uint32_t length = 6;
         const std::uint32_t result = net->SendARP(target, source, buffer, &length);
-        std::array<std::uint8_t, 6> mac{};
-        std::memcpy(mac.data(), buffer, mac.size());
         std::lock_guard<std::mutex> guard(answerTo->lock);
-        if (CMonitorDlg* dialog = answerTo->dialog)
-            QMetaObject::invokeMethod(
-                dialog, [dialog, result, mac] { dialog->OnArpAnswer(result, mac); }, Qt::QueuedConnection);
+        answerTo->result = result;
+        std::memcpy(answerTo->mac.data(), buffer, answerTo->mac.size());
+        if (answerTo->dialog)
+            QMetaObject::invokeMethod(answerTo->dialog, "TakeArpAnswer", Qt::QueuedConnection);
     }).detach();
+}
+
+void CMonitorDlg::TakeArpAnswer()
+{
+    std::uint32_t result = 0;
+    std::array<std::uint8_t, 6> mac{};
+    {
+        std::lock_guard<std::mutex> guard(m_pQueryTarget->lock);
+        result = m_pQueryTarget->result;
+        mac = m_pQueryTarget->mac;
+    }
+    OnArpAnswer(result, mac);
 }
 
 void CMonitorDlg::OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac)

@@ -67,6 +67,7 @@ public:
     // Starts the query off the window's thread; the answer arrives in OnArpAnswer.
     void OnSendArp();
     void OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac);
+    Q_INVOKABLE void TakeArpAnswer();
     bool IsQueryRunning() const { return m_bQueryRunning; }
     void OnDownloadNow();
     void OnMinimize();

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Installs the built package, checks it as its users meet it, and purges it.
+#   check-installed.sh DEB
+set -eu
+here=$(dirname "$(readlink -f "$0")")
+deb=$(readlink -f "$1")
+helper=/usr/libexec/quorvane/quorvane-arping
+fail() { echo "check-installed: $*" >&2; exit 1; }
+
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null
+files=$(dpkg -L quorvane)
+
+getcap "$helper" | grep -q 'cap_net_raw=p' || fail "$helper has no cap_net_raw+p"
+for f in $files; do
+    [ -f "$f" ] || continue
+    [ "$f" = "$helper" ] && continue
+    [ -z "$(getcap "$f")" ] || fail "$f has a capability"
+    [ -z "$(find "$f" -perm /6000)" ] || fail "$f is setuid or setgid"
+done
+desktop-file-validate /usr/share/applications/org.quorvane.Quorvane.desktop
+appstreamcli validate --no-net /usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml
+man -l /usr/share/man/man1/quorvane.1.gz >/dev/null
+
+nobody="setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all"
+[ "$($nobody quorvane --vendor 00:00:0c:12:34:56)" = "Cisco Systems, Inc" ] || fail "--vendor as nobody"
+# In a test namespace: a wrong stale entry for the peer, so only the helper's
+# real request can give its MAC in time.
+"$here/../netns/run-in-netns.sh" sh -c "
+    ip neigh replace 10.213.1.2 lladdr 02:00:00:00:00:99 nud stale dev h0
+    out=\$($nobody quorvane --arp 10.213.1.2)
+    [ \"\$out\" = \"\$(printf '00:00:0C:AA:BB:02\tCisco Systems, Inc')\" ] || { echo \"--arp as nobody: \$out\" >&2; exit 1; }
+" || fail "--arp through the installed helper"
+
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -q quorvane >/dev/null
+for f in $files; do
+    [ -d "$f" ] && continue
+    [ ! -e "$f" ] || fail "$f is left after purge"
+done
+[ ! -e /usr/libexec/quorvane ] || fail "/usr/libexec/quorvane is left after purge"
+echo "check-installed: the package installs, works as nobody and purges cleanly"
