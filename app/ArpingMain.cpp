@@ -76,8 +76,9 @@ int main(int argc, char** argv)
     if (!DropEverything())
         return Fail("cannot drop capabilities");
     if (fd < 0)
-        return Fail(openError == EPERM || openError == EACCES ? qv::arp::HelperReason(qv::arp::Outcome::NoPermission)
-                                                              : "cannot open a packet socket");
+        return Fail(openError == EPERM || openError == EACCES
+                        ? qv::arp::HelperReason(qv::arp::Outcome::NoPermission)
+                        : "cannot open a packet socket");
 
     std::uint8_t mac[6] = {};
     const qv::arp::Outcome outcome =

@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QRegularExpressionValidator>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -24,8 +27,8 @@ CColorIPAddressCtrl::CColorIPAddressCtrl(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(0);
-    // 0 to 255 without leading zeros beyond the number itself.
-    const QRegularExpression octet(QStringLiteral("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])?$"));
+    // Digits only; a number above 255 is brought down when typed.
+    const QRegularExpression octet(QStringLiteral("^[0-9]{0,3}$"));
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         if (i > 0) {
             auto* dot = new QLabel(QStringLiteral("."), this);
@@ -40,10 +43,80 @@ CColorIPAddressCtrl::CColorIPAddressCtrl(QWidget* parent)
         field->setValidator(new QRegularExpressionValidator(octet, field));
         field->setPalette(colours);
         field->installEventFilter(this);
+        // One tab stop for the whole address: the first number.
+        field->setFocusPolicy(i == 0 ? Qt::StrongFocus : Qt::ClickFocus);
         layout->addWidget(field, 1);
         m_fields[i] = field;
+        const int index = static_cast<int>(i);
+        connect(field, &QLineEdit::textEdited, this, [this, index] { OnEdited(index); });
+        connect(field, &QLineEdit::editingFinished, field, [field] {
+            // "05" as typed after a click is the number 5.
+            bool ok = false;
+            const int value = field->text().toInt(&ok);
+            if (ok && field->text() != QString::number(value))
+                field->setText(QString::number(value));
+        });
     }
     setFocusProxy(m_fields[0]);
+}
+
+QString CColorIPAddressCtrl::RangeNotice()
+{
+    return QStringLiteral("请指定一个介于 0 和 255 之间的值。");
+}
+
+int CColorIPAddressCtrl::IndexOf(QObject* field) const
+{
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i] == field)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CColorIPAddressCtrl::MoveTo(int index, bool selectAll)
+{
+    QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
+    field->setFocus(Qt::OtherFocusReason);
+    if (selectAll)
+        field->selectAll();
+    else
+        field->setCursorPosition(field->text().size());
+}
+
+void CColorIPAddressCtrl::OnEdited(int index)
+{
+    QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
+    if (field->text().toInt() > 255) {
+        field->setText(QStringLiteral("255"));
+        QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), RangeNotice(), field);
+        field->selectAll();
+        return;
+    }
+    // A third digit completes the number.
+    if (field->text().size() == 3 && field->cursorPosition() == 3 &&
+        index + 1 < static_cast<int>(m_fields.size())) {
+        MoveTo(index + 1, true);
+        m_iAdvancedTo = index + 1;
+    }
+}
+
+bool CColorIPAddressCtrl::PasteAddress()
+{
+    const QString text = QGuiApplication::clipboard()->text().trimmed();
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    std::array<int, 4> values{};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        bool ok = false;
+        values[i] = parts[static_cast<int>(i)].toInt(&ok);
+        if (!ok || parts[static_cast<int>(i)].size() > 3 || values[i] < 0 || values[i] > 255)
+            return false;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+        m_fields[i]->setText(QString::number(values[i]));
+    MoveTo(3, false);
+    return true;
 }
 
 void CColorIPAddressCtrl::SetAddress(std::uint32_t hostOrder)
@@ -76,19 +149,61 @@ const char* CColorIPAddressCtrl::GetAddressText()
 
 bool CColorIPAddressCtrl::eventFilter(QObject* watched, QEvent* event)
 {
-    // A dot moves on to the next field, as in the platform's address control.
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->text() == QLatin1String(".")) {
-            for (std::size_t i = 0; i + 1 < m_fields.size(); ++i) {
-                if (watched == m_fields[i]) {
-                    m_fields[i + 1]->setFocus();
-                    m_fields[i + 1]->selectAll();
-                    return true;
-                }
-            }
+    const int index = IndexOf(watched);
+    if (index < 0 || event->type() != QEvent::KeyPress)
+        return QFrame::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
+    const int last = static_cast<int>(m_fields.size()) - 1;
+    // A dot right after a number completed itself is the one already made.
+    const bool justAdvanced = m_iAdvancedTo == index;
+    m_iAdvancedTo = -1;
+    if (key->matches(QKeySequence::Paste))
+        return PasteAddress() || QFrame::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        // Leave the whole control, from whichever number.
+        const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+        m_fields[static_cast<std::size_t>(forward ? last : 0)]->setFocus(Qt::OtherFocusReason);
+        focusNextPrevChild(forward);
+        return true;
+    }
+    case Qt::Key_Period:
+    case Qt::Key_Space:
+        // On to the next number, as the platform's address control does.
+        if (index < last && !justAdvanced)
+            MoveTo(index + 1, true);
+        return true;
+    case Qt::Key_Backspace:
+        if (index > 0 && field->cursorPosition() == 0 && !field->hasSelectedText()) {
+            MoveTo(index - 1, false);
             return true;
         }
+        break;
+    case Qt::Key_Left:
+        if (index > 0 && field->cursorPosition() == 0 && key->modifiers() == Qt::NoModifier) {
+            MoveTo(index - 1, false);
+            return true;
+        }
+        break;
+    case Qt::Key_Right:
+        if (index < last && field->cursorPosition() == field->text().size() &&
+            key->modifiers() == Qt::NoModifier) {
+            MoveTo(index + 1, false);
+            m_fields[static_cast<std::size_t>(index + 1)]->setCursorPosition(0);
+            return true;
+        }
+        break;
+    case Qt::Key_Home:
+        MoveTo(0, false);
+        m_fields[0]->setCursorPosition(0);
+        return true;
+    case Qt::Key_End:
+        MoveTo(last, false);
+        return true;
+    default:
+        break;
     }
     return QFrame::eventFilter(watched, event);
 }

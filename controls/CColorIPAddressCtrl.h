@@ -9,8 +9,9 @@
 
 class QLineEdit;
 
-// An IPv4 address entry: four fields 0-255 separated by dots. A blank field
-// reads as 0. The colours are the palette's at construction and stay so.
+// An IPv4 address entry: four fields 0-255 separated by dots, one tab stop
+// as a whole. A blank field reads as 0. The colours are the palette's at
+// construction and stay so.
 class CColorIPAddressCtrl : public QFrame
 {
     Q_OBJECT
@@ -28,12 +29,21 @@ public:
 
     QLineEdit* Field(int index) const { return m_fields[static_cast<std::size_t>(index)]; }
 
+    // The notice shown beside the field after a number was brought down to 255.
+    static QString RangeNotice();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    int IndexOf(QObject* field) const;
+    void MoveTo(int index, bool selectAll);
+    void OnEdited(int index);
+    bool PasteAddress();
+
     std::string m_strText;
     QColor m_crText;
     QColor m_crBack;
     std::array<QLineEdit*, 4> m_fields{};
+    int m_iAdvancedTo = -1; // the number a third digit just moved to
 };

@@ -245,10 +245,11 @@ Outcome ExchangeOverPacketSocket(int fd, int ifindex, std::uint32_t source, std:
         std::uint8_t frame[64];
         sockaddr_ll from{};
         socklen_t fromLength = sizeof from;
-        const ssize_t got = ::recvfrom(fd, frame, sizeof frame, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
-                                       &fromLength);
+        const ssize_t got = ::recvfrom(fd, frame, sizeof frame, MSG_DONTWAIT,
+                                       reinterpret_cast<sockaddr*>(&from), &fromLength);
         // Anything but the target's answer to us is ignored until the deadline.
-        if (got > 0 && IsReplyToOurRequest(from, frame, static_cast<std::size_t>(got), ownMac, source, target, mac))
+        if (got > 0 &&
+            IsReplyToOurRequest(from, frame, static_cast<std::size_t>(got), ownMac, source, target, mac))
             return Outcome::Reply;
     }
     return Outcome::NoReply;
@@ -314,8 +315,8 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
             if (row.dwAddr != target || static_cast<int>(row.dwIndex) != ifindex || row.dwPhysAddrLen != 6)
                 continue;
             // The age is counted in clock ticks: allow one tick of rounding.
-            const auto age =
-                std::chrono::milliseconds(static_cast<long long>(entry.detail.confirmedAgo) * 1000 / ticksPerSecond);
+            const auto age = std::chrono::milliseconds(static_cast<long long>(entry.detail.confirmedAgo) *
+                                                       1000 / ticksPerSecond);
             const auto tick = std::chrono::milliseconds(1000 / ticksPerSecond);
             if ((entry.detail.state & NUD_REACHABLE) && entry.detail.haveCacheInfo &&
                 Clock::now() - age + tick >= began) {

@@ -26,8 +26,8 @@ public:
 
     // SendARP, and when it fails, what was found instead for the message
     // ("cached AA:BB:CC:DD:EE:FF, STALE"), empty when nothing.
-    virtual std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
-                                   std::string* detail)
+    virtual std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
+                                   std::uint32_t* length, std::string* detail)
     {
         if (detail)
             detail->clear();

@@ -20,8 +20,8 @@ std::uint32_t NeighStateToType(std::uint16_t state);
 // What the table's row leaves out of a neighbour entry.
 struct NeighDetail
 {
-    std::uint16_t state = 0;      // NUD_* bits
-    bool haveCacheInfo = false;   // NDA_CACHEINFO was present
+    std::uint16_t state = 0;        // NUD_* bits
+    bool haveCacheInfo = false;     // NDA_CACHEINFO was present
     std::uint32_t confirmedAgo = 0; // clock ticks (USER_HZ) since the last confirmation
 };
 

@@ -209,8 +209,8 @@ DumpSource KernelNeighbourDump()
                 return false;
             datagrams.emplace_back(buffer.get(), buffer.get() + length);
             bool ignored = false;
-            const DumpStatus status =
-                WalkNetlinkBuffer(buffer.get(), length, [](const std::uint8_t*, std::size_t) {}, ignored);
+            const DumpStatus status = WalkNetlinkBuffer(
+                buffer.get(), length, [](const std::uint8_t*, std::size_t) {}, ignored);
             if (status != DumpStatus::More)
                 return true; // the walk over the whole dump judges it
         }

@@ -26,7 +26,8 @@ DumpSource KernelNeighbourDump();
 // IPv4 neighbour table as the kernel dumps it, without 0.0.0.0 and loopback
 // rows; a dump the kernel flags as interrupted is read again. nullopt when
 // the dump cannot be read.
-std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource& source = KernelNeighbourDump());
+std::optional<std::vector<NeighEntry>>
+DumpIpv4NeighbourEntries(const DumpSource& source = KernelNeighbourDump());
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours();
 
 struct RouteInfo

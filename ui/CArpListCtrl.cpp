@@ -17,6 +17,8 @@ CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
+    // Tab leaves the list instead of walking its cells.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);

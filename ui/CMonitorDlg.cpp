@@ -146,7 +146,7 @@ void CMonitorDlg::CreateControls()
     m_linkProductText->setVisible(false);
 
     m_btnSendArp = Tag(new QPushButton(QStringLiteral("发送 ARP"), this), IDC_SEND_ARP, "IDC_SEND_ARP");
-    // Not a default button: Enter ends the dialog instead of sending a request.
+    // Not a default button: Enter elsewhere ends the dialog instead of sending a request.
     m_btnSendArp->setAutoDefault(false);
     m_btnSendArp->setDefault(false);
     m_btnSendArp->setGeometry(du.ToPixels(360, 90, 50, 14));
@@ -341,6 +341,11 @@ void CMonitorDlg::keyPressEvent(QKeyEvent* event)
         switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            // Enter on a focused push button presses it; elsewhere it is OK.
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+                button->click();
+                return;
+            }
             accept();
             return;
         case Qt::Key_F1:

@@ -24,8 +24,7 @@ TEST(CommandLineNetns, ListPrintsTheKernelTable)
               std::string::npos);
     EXPECT_NE(out.find("10.213.1.52\t" + qv::test::Env("QV_NAME253") + "\t02:00:00:00:00:52\tN/A\tOther\n"),
               std::string::npos);
-    EXPECT_NE(out.find("10.213.1.99\t10.213.1.99\t00:00:00:00:00:00\tN/A\tInvalid\n"),
-              std::string::npos);
+    EXPECT_NE(out.find("10.213.1.99\t10.213.1.99\t00:00:00:00:00:00\tN/A\tInvalid\n"), std::string::npos);
     EXPECT_EQ(out.find("0.0.0.0"), std::string::npos);
 }
 
@@ -93,7 +92,10 @@ struct UnprivilegedCopies
             Shell("setcap cap_net_raw+p " + helper);
         }
     }
-    static bool CanRun() { return Shell("command -v setpriv >/dev/null && command -v setcap >/dev/null") == 0; }
+    static bool CanRun()
+    {
+        return Shell("command -v setpriv >/dev/null && command -v setcap >/dev/null") == 0;
+    }
 };
 
 // CapPrm and CapEff of a running process.
@@ -126,8 +128,9 @@ TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesN
         for (int i = 0; i < 100 && Shell("grep -q NoNewPrivs:.1 /proc/" + pid + "/status") != 0; ++i)
             Shell("sleep 0.01");
         EXPECT_EQ(Capabilities(pid), "CapPrm: 0000000000000000\nCapEff: 0000000000000000\n");
-        EXPECT_EQ(Shell("wait " + pid + " 2>/dev/null; while kill -0 " + pid + " 2>/dev/null; do sleep 0.05; done"),
-                  0);
+        EXPECT_EQ(
+            Shell("wait " + pid + " 2>/dev/null; while kill -0 " + pid + " 2>/dev/null; do sleep 0.05; done"),
+            0);
     }
     UnprivilegedCopies alone(false);
     std::string err;
@@ -144,9 +147,9 @@ TEST(CommandLineNetns, AProgramGivenTheCapabilityDropsItBeforeAnyPluginLoads)
     UnprivilegedCopies copies(false);
     Shell("setcap cap_net_raw+ep " + copies.program);
     std::string out;
-    ASSERT_EQ(Shell("cd " + copies.dir.Path() + " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" +
-                        copies.dir.Path() + " " + copies.asNobody + copies.program +
-                        " >/dev/null 2>err & echo $!",
+    ASSERT_EQ(Shell("cd " + copies.dir.Path() +
+                        " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" + copies.dir.Path() + " " +
+                        copies.asNobody + copies.program + " >/dev/null 2>err & echo $!",
                     &out),
               0);
     const std::string pid = out.substr(0, out.find('\n'));

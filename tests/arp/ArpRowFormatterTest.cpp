@@ -36,8 +36,9 @@ TEST_F(Formatter, UnknownVendorsAndNamesFallBack)
     auto zero = qv::FormatArpRow(FakeNetworkServices::Row("10.0.0.5", {}, 2), vendors, net);
     EXPECT_EQ(zero.strMac, "00:00:00:00:00:00");
     EXPECT_EQ(zero.strVendor, "N/A");
-    EXPECT_EQ(qv::FormatArpRow(FakeNetworkServices::Row("10.0.0.6", {0, 0, 0, 0, 0, 0}, 3), vendors, net).strVendor,
-              "XEROX CORPORATION");
+    EXPECT_EQ(
+        qv::FormatArpRow(FakeNetworkServices::Row("10.0.0.6", {0, 0, 0, 0, 0, 0}, 3), vendors, net).strVendor,
+        "XEROX CORPORATION");
     EXPECT_EQ(zero.strDnsName, "10.0.0.5");
     EXPECT_EQ(zero.strType, "Invalid");
     for (auto mac : {std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -36,21 +38,50 @@ TEST(IpAddressField, TakesHostOrderAndWritesNoLeadingZeros)
     EXPECT_STREQ(field.GetAddressText(), "255.255.255.255");
 }
 
-TEST(IpAddressField, TypingAcceptsOnlyNumbersUpTo255AndADotMovesOn)
+TEST(IpAddressField, TypingClampsMovesOnAndPastingFillsAllFour)
 {
     CColorIPAddressCtrl field;
     field.show();
+    field.activateWindow();
+    // Each key goes where the focus is after the one before, as a user's keys do.
+    const auto type = [&](const QString& keys) {
+        for (QChar c : keys)
+            QTest::keyClick(field.focusWidget(), c.toLatin1());
+    };
     field.Field(0)->setFocus();
-    QTest::keyClicks(field.Field(0), QStringLiteral("3x00"));
-    EXPECT_EQ(field.Field(0)->text(), QStringLiteral("30"));
-    field.Field(0)->clear();
-    QTest::keyClicks(field.Field(0), QStringLiteral("256"));
-    EXPECT_EQ(field.Field(0)->text(), QStringLiteral("25"));
-    QTest::keyClicks(field.Field(0), QStringLiteral("."));
+    // Letters are refused, a number above 255 is brought down with a notice.
+    type(QStringLiteral("256.300.abc.7"));
+    EXPECT_STREQ(field.GetAddressText(), "255.255.0.7");
+    EXPECT_EQ(QToolTip::text(), CColorIPAddressCtrl::RangeNotice());
+
+    // A third digit moves on by itself; a dot right after it is not a second move.
+    field.SetAddress(0);
+    field.Field(0)->setFocus();
+    field.Field(0)->selectAll();
+    type(QStringLiteral("192168001002"));
+    EXPECT_STREQ(field.GetAddressText(), "192.168.1.2");
+    field.Field(0)->setFocus();
+    field.Field(0)->selectAll();
+    type(QStringLiteral("10.200.3 4"));
+    EXPECT_STREQ(field.GetAddressText(), "10.200.3.4");
+
+    // Backspace at the start of a number goes back into the one before.
+    field.Field(2)->setFocus();
+    field.Field(2)->setCursorPosition(0);
+    QTest::keyClick(field.Field(2), Qt::Key_Backspace);
     EXPECT_EQ(field.focusWidget(), field.Field(1));
-    QTest::keyClicks(field.Field(1), QStringLiteral("4"));
-    EXPECT_EQ(field.Field(0)->text(), QStringLiteral("25"));
-    EXPECT_STREQ(field.GetAddressText(), "25.4.0.0");
+    QTest::keyClick(field.Field(1), Qt::Key_Backspace);
+    EXPECT_STREQ(field.GetAddressText(), "10.20.3.4");
+
+    // A click after a 0 puts the caret there.
+    field.SetAddress(0);
+    QTest::mouseClick(field.Field(1), Qt::LeftButton, {}, QPoint(field.Field(1)->width() - 2, 5));
+    QTest::keyClicks(field.Field(1), QStringLiteral("5"));
+    EXPECT_STREQ(field.GetAddressText(), "0.5.0.0");
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("10.77.0.2"));
+    QTest::keyClick(field.focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_STREQ(field.GetAddressText(), "10.77.0.2");
 }
 
 TEST(IpAddressField, EachControlKeepsItsOwnText)

@@ -74,8 +74,8 @@ int main(int argc, char** argv)
     const int seconds = std::atoi(argv[5]);
 
     Frame frames[] = {
-        Reply(broadcast, 1, target, target, broadcast), // gratuitous, to everyone
-        Reply(other, 2, target, source, host),          // to another station, claiming us
+        Reply(broadcast, 1, target, target, broadcast),          // gratuitous, to everyone
+        Reply(other, 2, target, source, host),                   // to another station, claiming us
         Reply(host, 3, target, inet_addr("10.213.1.200"), host), // about another target IP
         Reply(host, 4, inet_addr("10.213.1.3"), source, host),   // another host's reply
         Reply(host, 5, target, source, host),                    // right but for token ring

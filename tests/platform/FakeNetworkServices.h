@@ -22,7 +22,7 @@ public:
     std::uint32_t sizeQueryResult = NO_ERROR_CODE;
     std::atomic<bool> failFill{false};
     std::atomic<int> growBeforeFills{0}; // fills that find one row more than the size query said
-    std::uint32_t claimExtraRows = 0;     // a count that says more rows than the block holds
+    std::uint32_t claimExtraRows = 0;    // a count that says more rows than the block holds
     bool blockResolver = false;
     std::atomic<int> lookups{0};
     std::atomic<int> fills{0};

@@ -131,8 +131,8 @@ TEST(KernelArp, ForgedRepliesAreIgnoredAndAnAbsentTargetStillHasNone)
     ASSERT_EQ(Shell("cat /sys/class/net/h0/address", &hostMac), 0);
     hostMac.erase(hostMac.find_last_not_of('\n') + 1);
     // Gratuitous, to another station, about another target, from another host, another hardware type.
-    ASSERT_EQ(Shell("ip netns exec " + qv::test::Env("QV_PEER_NETNS") + " " QV_ARP_FORGE_BIN " p0 " + hostMac +
-                    " 10.213.1.94 10.213.1.1 4 >/dev/null 2>&1 &"),
+    ASSERT_EQ(Shell("ip netns exec " + qv::test::Env("QV_PEER_NETNS") + " " QV_ARP_FORGE_BIN " p0 " +
+                    hostMac + " 10.213.1.94 10.213.1.1 4 >/dev/null 2>&1 &"),
               0);
     LinuxNetworkServices net(std::chrono::milliseconds(2000), "");
     std::uint8_t mac[8] = {};

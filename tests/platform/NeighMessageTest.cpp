@@ -179,7 +179,8 @@ TEST(NetlinkBuffer, AnInterruptedDumpIsReadAgainAndOneThatNeverSettlesFails)
     b.Dst("10.0.0.2");
     nda_cacheinfo info{};
     info.ndm_confirmed = 7;
-    b.Attr(NDA_CACHEINFO, {reinterpret_cast<std::uint8_t*>(&info), reinterpret_cast<std::uint8_t*>(&info + 1)});
+    b.Attr(NDA_CACHEINFO,
+           {reinterpret_cast<std::uint8_t*>(&info), reinterpret_cast<std::uint8_t*>(&info + 1)});
     Message doneMessage;
     doneMessage.bytes.resize(NLMSG_SPACE(4));
     doneMessage.Header().nlmsg_type = NLMSG_DONE;

@@ -94,19 +94,24 @@ TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     dialog->activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->hasFocus(); }));
-    std::vector<QWidget*> order{dialog->m_list};
-    QWidget* w = dialog->m_list;
-    for (int i = 0; i < 11; ++i) {
-        do
-            w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(dialog.get()) || !w->isEnabled());
-        order.push_back(w);
+    // Real Tab presses, from the list round to the list: one stop per control.
+    const std::vector<QWidget*> expected{dialog->m_btnSendArp,         dialog->m_ipTarget->Field(0),
+                                         dialog->m_ipSource->Field(0), dialog->m_editReturnedMac,
+                                         dialog->m_editAdapterVendor,  dialog->m_list};
+    std::vector<QWidget*> order;
+    QString selectedOnEntry;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.push_back(QApplication::focusWidget());
+        if (order.back() == dialog->m_ipTarget->Field(0))
+            selectedOnEntry = dialog->m_ipTarget->Field(0)->selectedText();
     }
-    EXPECT_EQ(order[1], dialog->m_btnSendArp);
-    EXPECT_EQ(order[2]->parentWidget(), dialog->m_ipTarget);
-    EXPECT_EQ(order[6]->parentWidget(), dialog->m_ipSource);
-    EXPECT_EQ(order[10], dialog->m_editReturnedMac);
-    EXPECT_EQ(order[11], dialog->m_editAdapterVendor);
+    EXPECT_EQ(order, expected);
+    // Entering an address by Tab selects its first number; Shift+Tab from inside leaves it.
+    EXPECT_EQ(selectedOnEntry, QStringLiteral("192"));
+    dialog->m_ipSource->Field(2)->setFocus();
+    QTest::keyClick(dialog->m_ipSource->Field(2), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog->m_ipTarget->Field(0));
 }
 
 TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
@@ -200,14 +205,25 @@ TEST_F(MainWindow, ClosingWhileManyPassesRunDoesNotCrash)
     SUCCEED();
 }
 
-TEST_F(MainWindow, EnterAnywhereEndsTheDialogLikeOkAndEscLikeCancel)
+TEST_F(MainWindow, EnterOnTheButtonSendsAndElsewhereEndsTheDialogLikeOkAndEscLikeCancel)
 {
-    for (int target = 0; target < 4; ++target) {
+    {
+        auto dialog = MakeDialog();
+        dialog->show();
+        QSignalSpy finished(dialog.get(), &QDialog::finished);
+        QSignalSpy answered(dialog.get(), &CMonitorDlg::ArpAnswered);
+        dialog->m_btnSendArp->setFocus();
+        QTest::keyClick(dialog->m_btnSendArp, Qt::Key_Return);
+        ASSERT_TRUE(answered.wait(10000));
+        EXPECT_EQ(finished.count(), 0) << "Enter on the button ended the program";
+        EXPECT_EQ(net->arpCalls.load(), 1);
+        net->arpCalls = 0;
+    }
+    for (int target = 0; target < 3; ++target) {
         auto dialog = MakeDialog();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-        QWidget* focus[] = {dialog->m_list, dialog->m_ipTarget->Field(2), dialog->m_editReturnedMac,
-                            dialog->m_btnSendArp};
+        QWidget* focus[] = {dialog->m_list, dialog->m_ipTarget->Field(2), dialog->m_editReturnedMac};
         focus[target]->setFocus();
         dialog->m_editReturnedMac->setText(QStringLiteral("kept"));
         QSignalSpy finished(dialog.get(), &QDialog::finished);
