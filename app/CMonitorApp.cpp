@@ -3,6 +3,8 @@
 #include "ui/CMonitorDlg.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +57,11 @@ int CMonitorApp::Run(int argc, char** argv)
     qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.6"));
+    // The window speaks Chinese whatever the locale: so do Qt's own dialogs
+    // and buttons (Debian qt6-translations-l10n).
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     // Closing the window ends the program, even while the About box is up.
     QApplication::setQuitOnLastWindowClosed(false);
     InitInstance();

@@ -3,7 +3,7 @@
 #   deps.sh run    what building and running takes
 #   deps.sh test   that, plus the tools of the test suite
 set -eu
-run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei"
+run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
   dnsmasq-base nftables util-linux libcap2-bin xvfb xauth openbox tint2 xdotool x11-utils imagemagick
   clang libclang-rt-14-dev

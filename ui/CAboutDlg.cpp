@@ -11,7 +11,8 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("关于 Quorvane"));
-    setModal(true);
+    // Modal to its owner only: the tray icon goes on answering while it is up.
+    setWindowModality(Qt::WindowModal);
     const DialogUnits du(font());
 
     auto* icon = new QLabel(this);
@@ -22,12 +23,13 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     auto* version = new QLabel(QStringLiteral("Quorvane 版本 1.6"), this);
     version->setObjectName(QStringLiteral("aboutVersion"));
     version->setTextFormat(Qt::PlainText);
-    version->setGeometry(du.ToPixels(40, 17, 119, 8));
+    version->setGeometry(du.ToPixels(40, 17, 134, 8));
 
     m_linkNotice = new CLinkStatic(QStringLiteral("Copyright (C) 2026 Quorvane developers"), this);
     m_linkNotice->setObjectName(QStringLiteral("IDC_ABOUT_NOTICE"));
     m_linkNotice->setProperty("controlId", IDC_ABOUT_NOTICE);
-    m_linkNotice->setGeometry(du.ToPixels(40, 30, 119, 8));
+    // Below the OK button the lines may run to the right margin.
+    m_linkNotice->setGeometry(du.ToPixels(40, 30, 188, 8));
 
     m_btnOk = new QPushButton(QStringLiteral("确定"), this);
     m_btnOk->setObjectName(QStringLiteral("IDOK"));
@@ -38,7 +40,7 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     m_linkExtra = new CLinkStatic(QStringLiteral("quorvane.example"), this);
     m_linkExtra->setObjectName(QStringLiteral("IDC_ABOUT_EXTRA"));
     m_linkExtra->setProperty("controlId", IDC_ABOUT_EXTRA);
-    m_linkExtra->setGeometry(du.ToPixels(40, 43, 119, 8));
+    m_linkExtra->setGeometry(du.ToPixels(40, 43, 188, 8));
     m_linkExtra->setEnabled(false);
 
     setFixedSize(du.X(235), du.Y(71));

@@ -1,6 +1,16 @@
 #include "ui/CArpListCtrl.h"
 
+#include "ui/CArpListItem.h"
 #include "ui/Prompts.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QToolTip>
+
+#include <algorithm>
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -23,7 +33,9 @@ CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CArpListCtrl::OnHeaderClicked);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(false);
 }
@@ -41,6 +53,104 @@ void CArpListCtrl::SetUpColumns(double scale)
         setHorizontalHeaderItem(i, new QTableWidgetItem(QString::fromLatin1(columns[i].heading)));
         setColumnWidth(i, static_cast<int>(columns[i].width * scale + 0.5));
     }
+    m_defaultWidths.clear();
+    for (int i = 0; i < 5; ++i)
+        m_defaultWidths.push_back(columnWidth(i));
+    FitColumns();
+}
+
+QTableWidgetItem* CArpListCtrl::MakeItem(int column, const QString& text) const
+{
+    return column == 0 ? new CArpListItem(text) : new QTableWidgetItem(text);
+}
+
+void CArpListCtrl::OnHeaderClicked(int column)
+{
+    // A second click on the same heading reverses the order.
+    m_sortOrder = (column == m_iSortColumn && m_sortOrder == Qt::AscendingOrder) ? Qt::DescendingOrder
+                                                                                 : Qt::AscendingOrder;
+    m_iSortColumn = column;
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column, m_sortOrder);
+    ApplySort();
+}
+
+void CArpListCtrl::ApplySort()
+{
+    if (m_iSortColumn >= 0)
+        sortItems(m_iSortColumn, m_sortOrder);
+}
+
+void CArpListCtrl::FitColumns()
+{
+    // The default widths fill the template's list exactly: the producer
+    // column gives way to a vertical scroll bar instead of the type column.
+    if (m_defaultWidths.size() != columnCount() || !isVisible())
+        return;
+    int total = 0;
+    for (int width : m_defaultWidths)
+        total += width;
+    const int excess = total - viewport()->width();
+    const int producer = m_defaultWidths[3];
+    setColumnWidth(3, excess > 0 ? std::max(producer / 3, producer - excess) : producer);
+}
+
+QString CArpListCtrl::CurrentLineText() const
+{
+    const int row = currentRow();
+    if (row < 0)
+        return QString();
+    QStringList cells;
+    for (int column = 0; column < columnCount(); ++column)
+        cells.push_back(GetItemText(row, column));
+    return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
+QPoint CArpListCtrl::PopupPosition() const
+{
+    const QModelIndex current = currentIndex();
+    const QRect cell = current.isValid() ? visualRect(current) : QRect();
+    return viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0));
+}
+
+void CArpListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        const QString line = CurrentLineText();
+        if (!line.isEmpty())
+            QGuiApplication::clipboard()->setText(line);
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        OnRclick(PopupPosition());
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+bool CArpListCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        const bool handled = QTableWidget::viewportEvent(event);
+        FitColumns();
+        return handled;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        // Only a cell whose text is cut off shows it whole.
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.data().toString();
+        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        if (index.isValid() && fontMetrics().horizontalAdvance(text) + margin > visualRect(index).width())
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableWidget::viewportEvent(event);
 }
 
 void CArpListCtrl::DeleteAllItems()
@@ -52,7 +162,7 @@ void CArpListCtrl::InsertItem(int index, const QString& text)
 {
     insertRow(index);
     for (int column = 0; column < columnCount(); ++column)
-        setItem(index, column, new QTableWidgetItem(column == 0 ? text : QString()));
+        setItem(index, column, MakeItem(column, column == 0 ? text : QString()));
 }
 
 void CArpListCtrl::SetItemText(int index, int column, const QString& text)
@@ -79,9 +189,11 @@ void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
             if (QTableWidgetItem* cell = item(row, c))
                 cell->setText(text);
             else
-                setItem(row, c, new QTableWidgetItem(text));
+                setItem(row, c, MakeItem(c, text));
         }
     }
+    // The user's order holds across passes; equal keys keep the table's.
+    ApplySort();
     int reselect = -1;
     if (!selectedIp.isEmpty())
         for (int row = 0; row < count && reselect < 0; ++row)
@@ -100,9 +212,14 @@ void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
 
 void CArpListCtrl::SetDnsName(const QString& ipText, const QString& name)
 {
+    bool changed = false;
     for (int row = 0; row < rowCount(); ++row)
-        if (GetItemText(row, 0) == ipText)
+        if (GetItemText(row, 0) == ipText && GetItemText(row, 1) != name) {
             SetItemText(row, 1, name);
+            changed = true;
+        }
+    if (changed && m_iSortColumn == 1)
+        ApplySort();
 }
 
 QString CArpListCtrl::GetItemText(int index, int column) const
@@ -123,7 +240,7 @@ QString CArpListCtrl::ListToText(const CArpListCtrl* list)
 
 void CArpListCtrl::contextMenuEvent(QContextMenuEvent* event)
 {
-    OnRclick(event->globalPos());
+    OnRclick(event->reason() == QContextMenuEvent::Keyboard ? PopupPosition() : event->globalPos());
     event->accept();
 }
 

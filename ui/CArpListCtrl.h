@@ -43,10 +43,30 @@ public:
     void OnRclick(const QPoint& globalPos);
     void OnSave();
 
+    // The user's order: a column and its direction; -1 while the list keeps
+    // the table's order.
+    int SortColumn() const { return m_iSortColumn; }
+    void OnHeaderClicked(int column);
+
+    // The current line's five cells, tab-separated, with a line end.
+    QString CurrentLineText() const;
+
 signals:
     // A refresh pass's changes have all been applied.
     void PassApplied(int result);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    QTableWidgetItem* MakeItem(int column, const QString& text) const;
+    void ApplySort();
+    void FitColumns();
+    QPoint PopupPosition() const;
+
+    int m_iSortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QList<int> m_defaultWidths;
 };

@@ -377,6 +377,7 @@ void CMonitorDlg::OnMinimize()
         return;
     }
     m_bInTray = true;
+    m_ptBeforeTray = pos();
     hide();
 }
 
@@ -387,6 +388,9 @@ void CMonitorDlg::OnTrayLeftButtonUp()
     m_bInTray = false;
     // Hiding the icon inside its own click handler is not safe.
     QTimer::singleShot(0, m_pTray, &ITrayIcon::Remove);
+    // Back where it was: a window the manager placed would otherwise come
+    // back offset by its frame.
+    move(m_ptBeforeTray);
     showNormal();
     raise();
     activateWindow();

@@ -118,6 +118,7 @@ private:
     ITrayIcon* m_pTray = nullptr;
     QPointer<QMenu> m_pTrayMenu;
     bool m_bInTray = false;
+    QPoint m_ptBeforeTray;
     bool m_bQueryRunning = false;
     struct QueryTarget;
     std::shared_ptr<QueryTarget> m_pQueryTarget;

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QClipboard>
+#include <QHeaderView>
 #include <QScrollBar>
 
 namespace {
@@ -158,6 +160,50 @@ TEST_F(MainWindow, APassIsOneChangeThatKeepsTheSelectedAddressCellAndScroll)
     EXPECT_EQ(list.currentColumn(), 2);
     EXPECT_EQ(list.selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(list.verticalScrollBar()->value(), 120);
+}
+
+TEST_F(MainWindow, TheUsersSortHoldsAcrossPassesAndCtrlCCopiesTheLine)
+{
+    net->rows = {FakeNetworkServices::Row("10.0.0.10", {0xAA, 0x00, 0x04, 1, 2, 3}, 4),
+                 FakeNetworkServices::Row("10.0.0.9", {0x00, 0x00, 0x0C, 1, 2, 3}, 3),
+                 FakeNetworkServices::Row("10.0.0.100", {0x02, 0, 0, 0, 0, 1}, 3)};
+    period = std::chrono::milliseconds(20);
+    auto dialog = MakeDialog();
+    dialog->show();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    CArpListCtrl& list = *dialog->m_list;
+    const auto column = [&](int c) {
+        QStringList texts;
+        for (int r = 0; r < list.rowCount(); ++r)
+            texts.push_back(list.GetItemText(r, c));
+        return texts.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(column(0), QStringLiteral("10.0.0.10 10.0.0.9 10.0.0.100")); // the table's order until asked
+    QHeaderView* header = list.horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, 5));
+    EXPECT_EQ(column(0), QStringLiteral("10.0.0.9 10.0.0.10 10.0.0.100")); // as numbers
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, 5));
+    EXPECT_EQ(column(0), QStringLiteral("10.0.0.100 10.0.0.10 10.0.0.9"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(3) + 5, 5));
+    EXPECT_EQ(column(3), QStringLiteral("Cisco Systems, Inc DIGITAL EQUIPMENT CORPORATION N/A"));
+
+    // A new pass in the table's order comes out in the user's.
+    net->SetRows({net->rows[2], net->rows[1], net->rows[0],
+                  FakeNetworkServices::Row("10.0.0.1", {0x00, 0x00, 0x0C, 9, 9, 9}, 3)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.rowCount() == 4; }, 10000));
+    EXPECT_EQ(column(0), QStringLiteral("10.0.0.9 10.0.0.1 10.0.0.10 10.0.0.100"));
+    const QString saved = CArpListCtrl::ListToText(&list);
+    EXPECT_TRUE(saved.startsWith(QStringLiteral("10.0.0.9\t"))) << saved.toStdString();
+
+    list.setCurrentCell(2, 4);
+    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(),
+        QStringLiteral("10.0.0.10\t10.0.0.10\tAA:00:04:01:02:03\tDIGITAL EQUIPMENT CORPORATION\tStatic\n"));
 }
 
 TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)

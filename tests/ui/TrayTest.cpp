@@ -153,10 +153,16 @@ TEST(AboutBox, HasItsTemplateTextsAndLinks)
     CAboutDlg about(&owner);
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于 Quorvane"));
     EXPECT_TRUE(about.isModal());
+    EXPECT_EQ(about.windowModality(), Qt::WindowModal); // the tray icon still answers
     EXPECT_EQ(about.parentWidget(), &owner);
     QStringList texts;
-    for (QLabel* label : about.findChildren<QLabel*>())
+    for (QLabel* label : about.findChildren<QLabel*>()) {
         texts << label->text();
+        // Every text fits its control in the font in use.
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << label->text().toStdString();
+        EXPECT_LE(label->geometry().right(), about.width());
+    }
     EXPECT_TRUE(texts.contains(QStringLiteral("Quorvane 版本 1.6")));
     EXPECT_TRUE(about.m_linkNotice->isEnabled());
     EXPECT_FALSE(about.m_linkExtra->isEnabled());
