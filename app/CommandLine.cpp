@@ -3,17 +3,24 @@
 #include "arp/ArpRowFormatter.h"
 #include "arp/ArpSnapshot.h"
 #include "arp/CNameResolver.h"
+#include "arp/CNeighbourWatcher.h"
 #include "platform/AddressText.h"
 #include "platform/INetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
 
 #include <algorithm>
+#include <csignal>
+#include <ctime>
 #include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace qv {
 
@@ -30,6 +37,9 @@ const char kUsage[] =
     "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
     "                               address and its vendor\n"
     "  --vendor KEY                 print the company registered for an OUI or MAC address\n"
+    "  --watch                      print a line for each neighbour whose MAC address is new or\n"
+    "                               changes (new, changed, flip-flop, gateway-changed, shared)\n"
+    "                               until interrupted: TIME EVENT IP MAC VENDOR OLD_MAC OLD_VENDOR\n"
     "  --help                       show this help\n";
 
 int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std::ostream& out,
@@ -67,6 +77,51 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std
     return 0;
 }
 
+std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendors)
+{
+    char when[32] = {};
+    const std::time_t time = CChangeTracker::Clock::to_time_t(event.when);
+    std::tm local{};
+    ::localtime_r(&time, &local);
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
+    std::string line = std::string(when) + '\t' + CChangeTracker::KindName(event.kind) + '\t' +
+                       InetNtoa(event.addr) + '\t' + MakeMacText(event.mac.data()) + '\t' +
+                       VendorText(event.mac.data(), vendors) + '\t';
+    if (event.kind == CChangeTracker::Kind::Shared)
+        line += InetNtoa(event.other) + '\t';
+    else if (event.kind != CChangeTracker::Kind::New)
+        line += MakeMacText(event.oldMac.data()) + '\t' + VendorText(event.oldMac.data(), vendors);
+    else
+        line += '\t';
+    return line + '\n';
+}
+
+int Watch(CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
+{
+    // SIGINT and SIGTERM end the watch through a descriptor, with status 0.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    if (::pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr) != 0) {
+        err << "quorvane: cannot take SIGINT and SIGTERM\n";
+        return 1;
+    }
+    const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    vendors.LoadVendorDatabase();
+    CNeighbourWatcher watcher;
+    const bool watched = stopFd >= 0 && watcher.Run(stopFd, [&](const CChangeTracker::Event& event) {
+        out << WatchLine(event, vendors) << std::flush;
+    });
+    if (stopFd >= 0)
+        ::close(stopFd);
+    if (!watched) {
+        err << "quorvane: cannot watch the neighbour table\n";
+        return 1;
+    }
+    return 0;
+}
+
 int SendOne(const std::string& target, const std::string* source, INetworkServices& net,
             CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
 {
@@ -93,10 +148,7 @@ int SendOne(const std::string& target, const std::string* source, INetworkServic
         err << "\n";
         return 1;
     }
-    std::string vendor;
-    if (!vendors.LookupVendor(vendor, MakeOuiKey(mac)))
-        vendor = "N/A";
-    out << MakeMacText(mac) << '\t' << vendor << '\n';
+    out << MakeMacText(mac) << '\t' << VendorText(mac, vendors) << '\n';
     return 0;
 }
 
@@ -136,6 +188,11 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         if (args.size() != 1 && !numeric)
             return bad("usage: --list [-n|--numeric]");
         return ListTable(net, vendors, numeric, out, err);
+    }
+    if (command == "--watch") {
+        if (args.size() != 1)
+            return bad("--watch takes no arguments");
+        return Watch(vendors, out, err);
     }
     if (command == "--arp") {
         if (args.size() == 2) {

@@ -14,6 +14,14 @@ std::string TypeText(std::uint32_t type)
     return names[type];
 }
 
+std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors)
+{
+    std::string vendor;
+    if (!vendors.LookupVendor(vendor, MakeOuiKey(mac)))
+        vendor = "N/A";
+    return vendor;
+}
+
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net)
 {
     std::string result = ipText;
@@ -28,11 +36,9 @@ ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors
 {
     ArpRowText text;
     text.strMac = MakeMacText(row.bPhysAddr);
-    const std::string key = MakeOuiKey(row.bPhysAddr);
     // An entry without a link-layer address (still resolving, or failed)
     // shows zeros, which are nobody's vendor.
-    if (row.dwPhysAddrLen == 0 || !vendors.LookupVendor(text.strVendor, key))
-        text.strVendor = "N/A";
+    text.strVendor = row.dwPhysAddrLen == 0 ? "N/A" : VendorText(row.bPhysAddr, vendors);
     text.strIp = InetNtoa(row.dwAddr);
     text.strType = TypeText(row.dwType);
     text.strDnsName = text.strIp;

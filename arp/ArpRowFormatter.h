@@ -13,6 +13,9 @@ namespace qv {
 // "Other", "Invalid", "Dynamic", "Static"; empty for 0; decimal above 4.
 std::string TypeText(std::uint32_t type);
 
+// The company registered for mac's first three bytes, "N/A" when none is.
+std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors);
+
 // Reverse name of a dotted address, or the text itself when there is none.
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net);
 

@@ -42,6 +42,7 @@ public:
     bool Add(const QIcon&, const QString&) override { return false; }
     void Remove() override {}
     bool IsShown() const override { return false; }
+    void ShowMessage(const QIcon&, const QString&, const QString&) override {}
 };
 
 } // namespace
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
         services.net = net;
     }
     services.makeTray = [](QObject* parent) { return new NoTray(parent); };
+    services.watchNeighbours = real;
     CMonitorDlg dialog(services);
     QSignalSpy pass(dialog.m_list, &CArpListCtrl::PassApplied);
     dialog.show();

@@ -261,6 +261,85 @@ std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()
     return rows;
 }
 
+EventSocket::EventSocket(int receiveBuffer) : m_buffer(kReceiveBuffer)
+{
+    m_fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
+    if (m_fd < 0)
+        return;
+    // A burst of changes must not overrun it easily; FORCE works for root only.
+    const int size = receiveBuffer > 0 ? receiveBuffer : 8 * 1024 * 1024;
+    if (receiveBuffer > 0 || ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    sockaddr_nl local{};
+    local.nl_family = AF_NETLINK;
+    local.nl_groups = RTMGRP_NEIGH | RTMGRP_IPV4_ROUTE;
+    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+EventSocket::~EventSocket()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+EventSocket::Read
+EventSocket::Drain(const std::function<void(const NeighEntry& entry, bool deleted)>& onNeigh,
+                   const std::function<void()>& onRoute)
+{
+    const unsigned loopback = ::if_nametoindex("lo");
+    for (;;) {
+        sockaddr_nl from{};
+        iovec part{m_buffer.data(), m_buffer.size()};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        const ssize_t got = ::recvmsg(m_fd, &message, 0);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return Read::Drained;
+            if (errno == ENOBUFS)
+                return Read::Overrun;
+            return Read::Error;
+        }
+        if (from.nl_pid != 0 || (message.msg_flags & MSG_TRUNC))
+            continue; // not the kernel's, or cut: the resync covers a cut one
+        bool interrupted = false;
+        WalkNetlinkBuffer(
+            m_buffer.data(), static_cast<std::size_t>(got),
+            [&](const std::uint8_t* data, std::size_t length) {
+                nlmsghdr header;
+                std::memcpy(&header, data, sizeof header);
+                if (header.nlmsg_type == RTM_NEWROUTE || header.nlmsg_type == RTM_DELROUTE) {
+                    onRoute();
+                    return;
+                }
+                if (header.nlmsg_type != RTM_NEWNEIGH && header.nlmsg_type != RTM_DELNEIGH)
+                    return;
+                const bool deleted = header.nlmsg_type == RTM_DELNEIGH;
+                std::vector<std::uint8_t> copy;
+                if (deleted) {
+                    // The parser reads a deletion like an addition.
+                    copy.assign(data, data + length);
+                    header.nlmsg_type = RTM_NEWNEIGH;
+                    std::memcpy(copy.data(), &header, sizeof header);
+                    data = copy.data();
+                }
+                NeighEntry entry;
+                if (ParseNeighMessage(data, length, entry.row, &entry.detail) == NeighParse::Row &&
+                    (loopback == 0 || entry.row.dwIndex != loopback))
+                    onNeigh(entry, deleted);
+            },
+            interrupted);
+    }
+}
+
 std::optional<RouteInfo> GetRoute(std::uint32_t dest)
 {
     struct RouteQuery

@@ -30,6 +30,36 @@ std::optional<std::vector<NeighEntry>>
 DumpIpv4NeighbourEntries(const DumpSource& source = KernelNeighbourDump());
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours();
 
+// A socket subscribed to the kernel's neighbour and IPv4 route
+// announcements. Open it before dumping the table, so nothing falls
+// between the dump and the first announcement.
+class EventSocket
+{
+public:
+    // receiveBuffer: bytes to ask for, 0 for a large default.
+    explicit EventSocket(int receiveBuffer = 0);
+    ~EventSocket();
+    EventSocket(const EventSocket&) = delete;
+    EventSocket& operator=(const EventSocket&) = delete;
+
+    bool Ok() const { return m_fd >= 0; }
+    int Fd() const { return m_fd; }
+
+    enum class Read {
+        Drained, // everything queued was read
+        Overrun, // the kernel dropped announcements (ENOBUFS): the table must be read again
+        Error
+    };
+    // Reads what is queued without waiting: onNeigh for each IPv4 neighbour
+    // announcement (deleted for RTM_DELNEIGH), onRoute for each route one.
+    Read Drain(const std::function<void(const NeighEntry& entry, bool deleted)>& onNeigh,
+               const std::function<void()>& onRoute);
+
+private:
+    int m_fd = -1;
+    std::vector<std::uint8_t> m_buffer;
+};
+
 struct RouteInfo
 {
     std::uint8_t type = 0; // RTN_*

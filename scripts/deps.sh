@@ -2,14 +2,17 @@
 # Installs the Debian 12 packages Quorvane needs to build, run and test.
 #   deps.sh run    what building and running takes
 #   deps.sh test   that, plus the tools of the test suite
+#   deps.sh package  what building the Debian package takes
 set -eu
 run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
   dnsmasq-base nftables util-linux libcap2-bin xvfb xauth openbox tint2 xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
   dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream"
+package_packages="dpkg-dev debhelper fakeroot lintian"
 packages=$run_packages
 [ "${1:-run}" = test ] && packages="$run_packages $test_packages"
+[ "${1:-run}" = package ] && packages="$run_packages $package_packages"
 
 missing=""
 for p in $packages; do

@@ -4,6 +4,7 @@
 set -eu
 top=$(dirname "$(readlink -f "$0")")/..
 out=$(readlink -f "${1:-$top/out}")
+"$top/scripts/deps.sh" package
 as_root=""
 [ "$(id -u)" = 0 ] || as_root=sudo
 work=$(mktemp -d /tmp/quorvane-deb.XXXXXXXX)

@@ -95,6 +95,40 @@ void CArpListCtrl::FitColumns()
     setColumnWidth(3, excess > 0 ? std::max(producer / 3, producer - excess) : producer);
 }
 
+void CArpListCtrl::MarkChanged(const QString& ipText, bool gateway, const QString& tip)
+{
+    Mark& mark = m_marks[ipText];
+    mark.gateway = mark.gateway || gateway;
+    mark.tip = tip;
+    ApplyMarks();
+}
+
+bool CArpListCtrl::IsMarked(int row) const
+{
+    return m_marks.contains(GetItemText(row, 0));
+}
+
+void CArpListCtrl::ApplyMarks()
+{
+    static const QColor amber(255, 214, 102);
+    static const QColor red(255, 138, 128);
+    for (int row = 0; row < rowCount(); ++row) {
+        const auto mark = m_marks.constFind(GetItemText(row, 0));
+        for (int column = 0; column < columnCount(); ++column) {
+            QTableWidgetItem* cell = item(row, column);
+            if (cell == nullptr)
+                continue;
+            if (mark == m_marks.constEnd()) {
+                cell->setData(Qt::BackgroundRole, QVariant());
+                cell->setData(Qt::ToolTipRole, QVariant());
+            } else {
+                cell->setBackground(mark->gateway ? red : amber);
+                cell->setToolTip(mark->tip);
+            }
+        }
+    }
+}
+
 QString CArpListCtrl::CurrentLineText() const
 {
     const int row = currentRow();
@@ -142,9 +176,15 @@ bool CArpListCtrl::viewportEvent(QEvent* event)
         // Only a cell whose text is cut off shows it whole.
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
-        const QString text = index.data().toString();
+        QString text = index.data().toString();
         const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-        if (index.isValid() && fontMetrics().horizontalAdvance(text) + margin > visualRect(index).width())
+        const bool cut =
+            index.isValid() && fontMetrics().horizontalAdvance(text) + margin > visualRect(index).width();
+        // A changed address's line tells what it was before.
+        const QString change = index.data(Qt::ToolTipRole).toString();
+        if (!change.isEmpty())
+            text = cut ? text + QLatin1Char('\n') + change : change;
+        if (cut || !change.isEmpty())
             QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
         else
             QToolTip::hideText();
@@ -194,6 +234,7 @@ void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
     }
     // The user's order holds across passes; equal keys keep the table's.
     ApplySort();
+    ApplyMarks();
     int reselect = -1;
     if (!selectedIp.isEmpty())
         for (int row = 0; row < count && reselect < 0; ++row)

@@ -2,6 +2,7 @@
 
 #include "arp/ListText.h"
 
+#include <QHash>
 #include <QTableWidget>
 
 class QMenu;
@@ -51,6 +52,11 @@ public:
     // The current line's five cells, tab-separated, with a line end.
     QString CurrentLineText() const;
 
+    // Lines of ipText are drawn highlighted from now on (red for the
+    // gateway, amber otherwise), with tip as their tooltip; it survives passes.
+    void MarkChanged(const QString& ipText, bool gateway, const QString& tip);
+    bool IsMarked(int row) const;
+
 signals:
     // A refresh pass's changes have all been applied.
     void PassApplied(int result);
@@ -65,6 +71,14 @@ private:
     void ApplySort();
     void FitColumns();
     QPoint PopupPosition() const;
+    void ApplyMarks();
+
+    struct Mark
+    {
+        bool gateway;
+        QString tip;
+    };
+    QHash<QString, Mark> m_marks;
 
     int m_iSortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -1,5 +1,6 @@
 #include "ui/CMonitorDlg.h"
 
+#include "arp/CNeighbourWatcher.h"
 #include "controls/CBannerStatic.h"
 #include "controls/CColorIPAddressCtrl.h"
 #include "controls/CLinkStatic.h"
@@ -17,6 +18,7 @@
 #include "vendor/OuiKey.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,6 +33,8 @@
 #include <thread>
 
 #include <arpa/inet.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 // What a query thread answers to; cleared when the window goes, so a late
 // answer reaches nothing.
@@ -41,6 +45,15 @@ struct CMonitorDlg::QueryTarget
     // The answer crosses threads here, under the lock; only a wake-up goes through Qt.
     std::uint32_t result = 0;
     std::array<std::uint8_t, 6> mac{};
+};
+
+// Events from the watcher's thread, taken on the window's.
+struct CMonitorDlg::WatchQueue
+{
+    std::mutex lock;
+    CMonitorDlg* dialog = nullptr;
+    std::vector<CChangeTracker::Event> events;
+    bool wakePending = false;
 };
 
 namespace {
@@ -82,6 +95,8 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
       m_services(std::move(services)), m_pQueryTarget(std::make_shared<QueryTarget>())
 {
     m_pQueryTarget->dialog = this;
+    m_pWatchQueue = std::make_shared<WatchQueue>();
+    m_pWatchQueue->dialog = this;
     if (!m_services.net)
         m_services.net = std::make_shared<LinuxNetworkServices>();
     if (!m_services.makeTray)
@@ -113,6 +128,7 @@ CMonitorDlg::~CMonitorDlg()
         std::lock_guard<std::mutex> guard(m_pQueryTarget->lock);
         m_pQueryTarget->dialog = nullptr;
     }
+    StopWatcher();
     // The worker must be off the list and the reader before they go.
     StopArpWorker();
 }
@@ -211,6 +227,8 @@ void CMonitorDlg::OnInitDialog()
     m_ipTarget->SetAddress(0xC0A80001u);
     LoadVendorDatabase();
     StartArpWorker();
+    if (m_services.watchNeighbours)
+        StartWatcher();
     m_list->setFocus();
 }
 
@@ -252,11 +270,97 @@ void CMonitorDlg::StopArpWorker()
         m_pWorkerThread->Stop(kWorkerStopBound);
 }
 
+void CMonitorDlg::StartWatcher()
+{
+    m_hWatchStop = ::eventfd(0, EFD_CLOEXEC);
+    if (m_hWatchStop < 0)
+        return;
+    m_watchThread = std::thread([queue = m_pWatchQueue, stop = m_hWatchStop] {
+        CNeighbourWatcher watcher;
+        watcher.Run(stop, [&](const CChangeTracker::Event& event) {
+            std::lock_guard<std::mutex> guard(queue->lock);
+            if (queue->dialog == nullptr)
+                return;
+            queue->events.push_back(event);
+            if (!queue->wakePending) {
+                queue->wakePending = true;
+                QMetaObject::invokeMethod(queue->dialog, "TakeWatchEvents", Qt::QueuedConnection);
+            }
+        });
+    });
+}
+
+void CMonitorDlg::StopWatcher()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_pWatchQueue->lock);
+        m_pWatchQueue->dialog = nullptr;
+    }
+    if (m_hWatchStop < 0)
+        return;
+    // The watcher waits only on its socket and this descriptor: it ends at once.
+    const std::uint64_t one = 1;
+    if (::write(m_hWatchStop, &one, sizeof one) == static_cast<ssize_t>(sizeof one) &&
+        m_watchThread.joinable())
+        m_watchThread.join();
+    else if (m_watchThread.joinable())
+        m_watchThread.detach();
+    ::close(m_hWatchStop);
+    m_hWatchStop = -1;
+}
+
+void CMonitorDlg::TakeWatchEvents()
+{
+    std::vector<CChangeTracker::Event> events;
+    {
+        std::lock_guard<std::mutex> guard(m_pWatchQueue->lock);
+        events.swap(m_pWatchQueue->events);
+        m_pWatchQueue->wakePending = false;
+    }
+    for (const CChangeTracker::Event& event : events)
+        OnNeighbourEvent(event);
+}
+
+void CMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
+{
+    using Kind = CChangeTracker::Kind;
+    if (event.kind == Kind::New)
+        return;
+    const auto described = [this](const CChangeTracker::Mac& mac) {
+        std::string vendor;
+        if (!LookupVendor(vendor, qv::MakeOuiKey(mac.data())))
+            vendor = "N/A";
+        return QStringLiteral("%1（%2）")
+            .arg(QString::fromStdString(qv::MakeMacText(mac.data())), QString::fromStdString(vendor));
+    };
+    const QString ip = QString::fromStdString(qv::InetNtoa(event.addr));
+    const QString when = QDateTime::fromSecsSinceEpoch(CChangeTracker::Clock::to_time_t(event.when))
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (event.kind == Kind::Shared) {
+        const QString other = QString::fromStdString(qv::InetNtoa(event.other));
+        m_list->MarkChanged(
+            ip, true,
+            QStringLiteral("%1 起，%2 也使用网关的 MAC 地址 %3").arg(when, other, described(event.mac)));
+        m_pTray->ShowMessage(m_hIcon, QStringLiteral("网关的 MAC 地址被其他地址共用"),
+                             QStringLiteral("网关 %1 原 MAC 地址 %2，现为 %3，%4 也使用此地址。")
+                                 .arg(ip, described(event.oldMac), described(event.mac), other));
+        return;
+    }
+    const bool gateway = event.kind == Kind::GatewayChanged;
+    m_list->MarkChanged(ip, gateway,
+                        QStringLiteral("上一个 MAC 地址：%1，更改于 %2").arg(described(event.oldMac), when));
+    if (gateway)
+        m_pTray->ShowMessage(m_hIcon, QStringLiteral("网关的 MAC 地址已改变"),
+                             QStringLiteral("网关 %1 的 MAC 地址由 %2 变为 %3。")
+                                 .arg(ip, described(event.oldMac), described(event.mac)));
+}
+
 void CMonitorDlg::done(int result)
 {
     if (result == QDialog::Accepted)
         UpdateData(true);
     StopArpWorker();
+    StopWatcher();
     if (m_pTray)
         m_pTray->Remove();
     QDialog::done(result);

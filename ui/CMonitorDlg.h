@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arp/CArpRefresher.h"
+#include "arp/CChangeTracker.h"
 #include "platform/INetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class CArpListCtrl;
 class CBannerStatic;
@@ -32,6 +34,7 @@ struct MonitorServices
     std::chrono::milliseconds period{15000};
     std::function<ITrayIcon*(QObject* parent)> makeTray; // default: the desktop's
     std::function<void(int status)> exitProcess;         // default: end at once
+    bool watchNeighbours = true;                         // the kernel's change announcements
 };
 
 // The main window: the neighbour list, the manual ARP query and the tray.
@@ -68,6 +71,11 @@ public:
     void OnSendArp();
     void OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac);
     Q_INVOKABLE void TakeArpAnswer();
+
+    // One change the watcher saw: the line is marked, and a change of the
+    // gateway's address is told through the tray icon.
+    void OnNeighbourEvent(const CChangeTracker::Event& event);
+    Q_INVOKABLE void TakeWatchEvents();
     bool IsQueryRunning() const { return m_bQueryRunning; }
     void OnDownloadNow();
     void OnMinimize();
@@ -122,4 +130,10 @@ private:
     bool m_bQueryRunning = false;
     struct QueryTarget;
     std::shared_ptr<QueryTarget> m_pQueryTarget;
+    void StartWatcher();
+    void StopWatcher();
+    struct WatchQueue;
+    std::shared_ptr<WatchQueue> m_pWatchQueue;
+    std::thread m_watchThread;
+    int m_hWatchStop = -1;
 };

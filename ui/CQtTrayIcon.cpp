@@ -1,6 +1,7 @@
 #include "ui/CQtTrayIcon.h"
 
 #include <QCursor>
+#include <QTimer>
 
 CQtTrayIcon::CQtTrayIcon(QObject* parent) : ITrayIcon(parent)
 {
@@ -24,12 +25,29 @@ bool CQtTrayIcon::Add(const QIcon& icon, const QString& tip)
     m_icon.setIcon(icon);
     m_icon.setToolTip(tip);
     m_icon.show();
-    return m_icon.isVisible();
+    m_bAdded = m_icon.isVisible();
+    return m_bAdded;
 }
 
 void CQtTrayIcon::Remove()
 {
+    m_bAdded = false;
     m_icon.hide();
+}
+
+void CQtTrayIcon::ShowMessage(const QIcon& icon, const QString& title, const QString& text)
+{
+    constexpr int kShownMs = 15000;
+    if (!m_icon.isVisible()) {
+        // The notification needs an icon to come from: shown for it alone.
+        m_icon.setIcon(icon);
+        m_icon.show();
+        QTimer::singleShot(kShownMs, this, [this] {
+            if (!m_bAdded)
+                m_icon.hide();
+        });
+    }
+    m_icon.showMessage(title, text, QSystemTrayIcon::Warning, kShownMs);
 }
 
 bool CQtTrayIcon::IsShown() const

@@ -15,7 +15,9 @@ public:
     bool Add(const QIcon& icon, const QString& tip) override;
     void Remove() override;
     bool IsShown() const override;
+    void ShowMessage(const QIcon& icon, const QString& title, const QString& text) override;
 
 private:
     QSystemTrayIcon m_icon;
+    bool m_bAdded = false; // shown for the window, not only for a message
 };

@@ -17,6 +17,9 @@ public:
     virtual bool Add(const QIcon& icon, const QString& tip) = 0;
     virtual void Remove() = 0;
     virtual bool IsShown() const = 0;
+    // A notification beside the icon, whether or not the icon is in the
+    // notification area now.
+    virtual void ShowMessage(const QIcon& icon, const QString& title, const QString& text) = 0;
 
 signals:
     void LeftButtonUp();

@@ -1,6 +1,8 @@
 // Test tool, run in the peer namespace: sends forged ARP replies claiming
-// TARGET for SECONDS, none of which answers the host's own request.
+// TARGET for SECONDS, none of which answers the host's own request; or,
+// with --claim, COUNT gratuitous replies saying IP is at MAC, as a spoofer does.
 //   qv_arp_forge IFACE HOST_MAC TARGET SOURCE SECONDS
+//   qv_arp_forge --claim IFACE IP MAC COUNT
 #include <arpa/inet.h>
 #include <linux/if_ether.h>
 #include <linux/if_packet.h>
@@ -62,8 +64,33 @@ Frame Reply(const std::uint8_t dst[6], std::uint8_t forgedLast, std::uint32_t se
 
 } // namespace
 
+int Claim(char** argv)
+{
+    std::uint8_t mac[6], broadcast[6];
+    std::memset(broadcast, 0xFF, 6);
+    ParseMac(argv[4], mac);
+    const std::uint32_t ip = inet_addr(argv[3]);
+    Frame f = Reply(broadcast, 0, ip, ip, broadcast);
+    std::memcpy(f.src, mac, 6);
+    std::memcpy(f.senderMac, mac, 6);
+    const int fd = ::socket(AF_PACKET, SOCK_RAW, htons(ETH_P_ARP));
+    sockaddr_ll to{};
+    to.sll_family = AF_PACKET;
+    to.sll_ifindex = static_cast<int>(if_nametoindex(argv[2]));
+    to.sll_halen = 6;
+    if (fd < 0 || to.sll_ifindex == 0)
+        return 1;
+    for (int i = std::atoi(argv[5]); i > 0; --i) {
+        ::sendto(fd, &f, sizeof f, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 6 && std::strcmp(argv[1], "--claim") == 0)
+        return Claim(argv);
     if (argc != 6)
         return 2;
     std::uint8_t host[6], other[6] = {0x02, 0x77, 0, 0, 0, 1}, broadcast[6];

@@ -206,6 +206,32 @@ TEST_F(MainWindow, TheUsersSortHoldsAcrossPassesAndCtrlCCopiesTheLine)
         QStringLiteral("10.0.0.10\t10.0.0.10\tAA:00:04:01:02:03\tDIGITAL EQUIPMENT CORPORATION\tStatic\n"));
 }
 
+TEST_F(MainWindow, AChangedGatewayIsMarkedRedAcrossPassesAndToldThroughTheTray)
+{
+    period = std::chrono::milliseconds(20);
+    auto dialog = MakeDialog();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    CChangeTracker::Event event{CChangeTracker::Kind::GatewayChanged,
+                                qv::InetAddr("10.0.0.1"),
+                                {0x02, 0x66, 0, 0, 0, 1},
+                                {0x00, 0x00, 0x0C, 1, 2, 3},
+                                0,
+                                CChangeTracker::Clock::now()};
+    dialog->OnNeighbourEvent(event);
+    ASSERT_EQ(tray->messages.size(), 1u);
+    EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("10.0.0.1")));
+    EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("00:00:0C:01:02:03（Cisco Systems, Inc）")));
+    EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("02:66:00:00:00:01（N/A）")));
+    const int applied = passSpy->count();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return passSpy->count() > applied; }, 10000));
+    CArpListCtrl& list = *dialog->m_list;
+    EXPECT_TRUE(list.IsMarked(0));
+    EXPECT_FALSE(list.IsMarked(1));
+    EXPECT_EQ(list.item(0, 4)->background().color(), QColor(255, 138, 128));
+    EXPECT_TRUE(list.item(0, 2)->toolTip().contains(QStringLiteral("00:00:0C:01:02:03")));
+    EXPECT_EQ(list.item(1, 0)->background().style(), Qt::NoBrush);
+}
+
 TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)
 {
     period = std::chrono::milliseconds(20);

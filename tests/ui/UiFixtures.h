@@ -42,6 +42,11 @@ public:
         shown = false;
     }
     bool IsShown() const override { return shown; }
+    void ShowMessage(const QIcon&, const QString& title, const QString& text) override
+    {
+        messages.push_back(title + QLatin1Char('\n') + text);
+    }
+    std::vector<QString> messages;
 };
 
 // A desktop without a notification area.
@@ -91,6 +96,7 @@ struct DialogFixture : ::testing::Test
         services.period = period;
         services.makeTray = [this](QObject* parent) { return tray = new FakeTrayIcon(parent); };
         services.exitProcess = [this](int status) { exits.push_back(status); };
+        services.watchNeighbours = false; // the fake network has no kernel to watch
         auto dialog = std::make_unique<CMonitorDlg>(std::move(services));
         // Listening from the start: no pass can be applied before this.
         passSpy = std::make_unique<QSignalSpy>(dialog->m_list, &CArpListCtrl::PassApplied);

@@ -1,0 +1,124 @@
+#include "arp/CChangeTracker.h"
+
+#include <cstring>
+
+CChangeTracker::CChangeTracker(std::size_t maxAddresses) : m_maxAddresses(maxAddresses > 0 ? maxAddresses : 1)
+{
+}
+
+std::size_t CChangeTracker::MacHash::operator()(const Mac& mac) const
+{
+    std::uint64_t value = 0;
+    std::memcpy(&value, mac.data(), mac.size());
+    return std::hash<std::uint64_t>()(value);
+}
+
+const char* CChangeTracker::KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::New:
+        return "new";
+    case Kind::Changed:
+        return "changed";
+    case Kind::FlipFlop:
+        return "flip-flop";
+    case Kind::GatewayChanged:
+        return "gateway-changed";
+    case Kind::Shared:
+        return "shared";
+    }
+    return "";
+}
+
+CChangeTracker::Entry& CChangeTracker::Touch(std::uint32_t addr, bool& created)
+{
+    auto it = m_entries.find(addr);
+    created = it == m_entries.end();
+    if (!created) {
+        m_byAge.splice(m_byAge.begin(), m_byAge, it->second.age);
+        return it->second;
+    }
+    if (m_entries.size() >= m_maxAddresses) {
+        // The longest unseen address makes room.
+        const std::uint32_t oldest = m_byAge.back();
+        m_byAge.pop_back();
+        Unlink(oldest, m_entries[oldest].history.mac);
+        m_entries.erase(oldest);
+    }
+    m_byAge.push_front(addr);
+    Entry& entry = m_entries[addr];
+    entry.age = m_byAge.begin();
+    return entry;
+}
+
+void CChangeTracker::Unlink(std::uint32_t addr, const Mac& mac)
+{
+    auto it = m_byMac.find(mac);
+    if (it == m_byMac.end())
+        return;
+    it->second.erase(addr);
+    if (it->second.empty())
+        m_byMac.erase(it);
+}
+
+void CChangeTracker::Baseline(std::uint32_t addr, const Mac& mac)
+{
+    bool created = false;
+    Entry& entry = Touch(addr, created);
+    if (!created)
+        Unlink(addr, entry.history.mac);
+    entry.history.mac = mac;
+    entry.history.since = Clock::now();
+    m_byMac[mac].insert(addr);
+}
+
+void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events)
+{
+    const Clock::time_point now = Clock::now();
+    bool created = false;
+    Entry& entry = Touch(addr, created);
+    History& history = entry.history;
+    if (created) {
+        history.mac = mac;
+        history.since = now;
+        events.push_back({Kind::New, addr, mac, {}, 0, now});
+    } else if (history.mac != mac) {
+        const bool back = history.hasPrevious && history.previous == mac;
+        Kind kind = back ? Kind::FlipFlop : Kind::Changed;
+        if (addr == m_gateway)
+            kind = Kind::GatewayChanged;
+        events.push_back({kind, addr, mac, history.mac, 0, now});
+        Unlink(addr, history.mac);
+        history.previous = history.mac;
+        history.previousSince = history.since;
+        history.hasPrevious = true;
+        history.mac = mac;
+        history.since = now;
+        history.changed = true;
+    } else {
+        return; // the same MAC again: nothing new
+    }
+
+    auto& owners = m_byMac[mac];
+    // One MAC now answering for the gateway and for another address.
+    if (m_gateway != 0 && !owners.empty()) {
+        const History* gateway = Find(m_gateway);
+        const Mac gatewayBefore = gateway && gateway->hasPrevious ? gateway->previous : mac;
+        if (addr == m_gateway) {
+            for (std::uint32_t other : owners)
+                if (other != m_gateway) {
+                    events.push_back({Kind::Shared, m_gateway, mac, gatewayBefore, other, now});
+                    break;
+                }
+        } else if (owners.count(m_gateway)) {
+            events.push_back({Kind::Shared, m_gateway, mac, gatewayBefore, addr, now});
+        }
+    }
+    owners.insert(addr);
+}
+
+const CChangeTracker::History* CChangeTracker::Find(std::uint32_t addr) const
+{
+    const auto it = m_entries.find(addr);
+    return it == m_entries.end() ? nullptr : &it->second.history;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "arp/CChangeTracker.h"
+
+#include <functional>
+
+// Watches the kernel's neighbour table as it changes: the dumped table is
+// the baseline, then every announcement is compared with what was seen, and
+// a lost announcement (an overrun) makes it read the whole table again.
+class CNeighbourWatcher
+{
+public:
+    using Sink = std::function<void(const CChangeTracker::Event& event)>;
+
+    struct Options
+    {
+        int receiveBuffer = 0;       // bytes for the announcement socket, 0 for a large default
+        std::function<void()> ready; // after the baseline, on the watching thread
+        std::size_t maxAddresses = 65536;
+    };
+
+    CNeighbourWatcher() : CNeighbourWatcher(Options()) {}
+    explicit CNeighbourWatcher(Options options);
+
+    // Watches until stopFd becomes readable; sink gets each event as it is
+    // seen. False when the kernel's table cannot be watched.
+    bool Run(int stopFd, const Sink& sink);
+
+    const CChangeTracker& Tracker() const { return m_tracker; }
+    int Resyncs() const { return m_nResyncs; }
+
+private:
+    bool ReadTable(bool baseline, const Sink& sink);
+    void ReadGateway();
+
+    Options m_options;
+    CChangeTracker m_tracker;
+    int m_nResyncs = 0;
+};
