@@ -176,7 +176,7 @@ void CNameResolver::Request(std::uint32_t addr)
         m_state->work.notify_one();
         return;
     }
-    if (m_state->threads < std::min(kEagerThreads, m_state->maxThreads))
+    if (m_state->threads < std::min(EagerThreads(), m_state->maxThreads))
         m_state->Spawn();
     if (m_state->threads == 0) {
         // No thread at all: nothing would ever take it.

@@ -3,6 +3,7 @@
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
 #include "platform/Netlink.h"
+#include "platform/ProgramPath.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,16 +24,7 @@ LinuxNetworkServices::LinuxNetworkServices(std::chrono::milliseconds arpWait, st
 
 std::string LinuxNetworkServices::DefaultHelperPath()
 {
-    // Beside the program when it runs from its build tree, else where it was installed.
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        std::string beside(self, static_cast<std::size_t>(length));
-        beside = beside.substr(0, beside.rfind('/') + 1) + "quorvane-arping";
-        if (::access(beside.c_str(), X_OK) == 0)
-            return beside;
-    }
-    return QV_ARPING_INSTALLED_PATH;
+    return qv::ProgramPath("quorvane-arping");
 }
 
 std::uint32_t LinuxNetworkServices::GetIpNetTable(MIB_IPNETTABLE* table, std::uint32_t* size, bool order)

@@ -137,8 +137,9 @@ template <typename Body> Request<Body> MakeRequest(std::uint16_t type, std::uint
 constexpr int kDumpAttempts = 5;
 constexpr std::size_t kReceiveBuffer = 256 * 1024;
 
-template <typename Request, typename OnMessage>
-bool RunDump(Request& request, OnMessage&& onMessage, bool& interrupted)
+// Sends request and hands each datagram of the reply to onDatagram until
+// it says the dump is over (Done) or broken (Error).
+template <typename Request, typename OnDatagram> bool RunDump(Request& request, OnDatagram&& onDatagram)
 {
     Socket socket;
     if (!socket.Ok() || !socket.Send(request))
@@ -149,7 +150,7 @@ bool RunDump(Request& request, OnMessage&& onMessage, bool& interrupted)
         std::size_t length = 0;
         if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
             return false;
-        const DumpStatus status = WalkNetlinkBuffer(buffer.get(), length, onMessage, interrupted);
+        const DumpStatus status = onDatagram(buffer.get(), length);
         if (status == DumpStatus::Done)
             return true;
         if (status == DumpStatus::Error)
@@ -199,21 +200,14 @@ DumpSource KernelNeighbourDump()
     return [](std::vector<std::vector<std::uint8_t>>& datagrams) {
         auto request = MakeRequest<ndmsg>(RTM_GETNEIGH, NLM_F_DUMP);
         request.body.ndm_family = AF_INET;
-        Socket socket;
-        if (!socket.Ok() || !socket.Send(request))
-            return false;
-        const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
-        for (;;) {
-            std::size_t length = 0;
-            if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
-                return false;
-            datagrams.emplace_back(buffer.get(), buffer.get() + length);
+        return RunDump(request, [&](const std::uint8_t* data, std::size_t length) {
+            datagrams.emplace_back(data, data + length);
             bool ignored = false;
             const DumpStatus status = WalkNetlinkBuffer(
-                buffer.get(), length, [](const std::uint8_t*, std::size_t) {}, ignored);
-            if (status != DumpStatus::More)
-                return true; // the walk over the whole dump judges it
-        }
+                data, length, [](const std::uint8_t*, std::size_t) {}, ignored);
+            // The walk over the whole dump judges a broken one.
+            return status == DumpStatus::More ? status : DumpStatus::Done;
+        });
     };
 }
 
@@ -376,17 +370,17 @@ std::optional<RouteInfo> GetDefaultRoute()
 
     std::optional<RouteInfo> found;
     bool interrupted = false;
-    const bool ok = RunDump(
-        request,
-        [&](const std::uint8_t* data, std::size_t length) {
-            RouteInfo route;
-            rtmsg header;
-            if (found || !ParseRoute(data, length, route, header))
-                return;
-            if (header.rtm_dst_len == 0 && header.rtm_table == RT_TABLE_MAIN && route.type == RTN_UNICAST)
-                found = route;
-        },
-        interrupted);
+    const auto onRoute = [&](const std::uint8_t* data, std::size_t length) {
+        RouteInfo route;
+        rtmsg header;
+        if (found || !ParseRoute(data, length, route, header))
+            return;
+        if (header.rtm_dst_len == 0 && header.rtm_table == RT_TABLE_MAIN && route.type == RTN_UNICAST)
+            found = route;
+    };
+    const bool ok = RunDump(request, [&](const std::uint8_t* data, std::size_t length) {
+        return WalkNetlinkBuffer(data, length, onRoute, interrupted);
+    });
     if (!ok)
         return std::nullopt;
     return found;

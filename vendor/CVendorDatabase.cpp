@@ -22,6 +22,8 @@ bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
         return false;
     std::lock_guard<std::mutex> guard(m_lock);
     m_index.clear();
+    // About one row per 128 bytes in the registry's documents: no rehash while indexing.
+    m_index.reserve(size / 128 + 16);
     try {
         if (m_xmlReader.LoadFromText(data))
             BuildIndex();

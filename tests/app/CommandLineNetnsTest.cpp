@@ -80,6 +80,7 @@ struct UnprivilegedCopies
 {
     qv::test::TempDir dir;
     std::string program = dir.Path() + "/quorvane";
+    std::string window = dir.Path() + "/quorvane-window";
     std::string helper = dir.Path() + "/quorvane-arping";
     const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all ";
 
@@ -87,6 +88,7 @@ struct UnprivilegedCopies
     {
         std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
         std::filesystem::copy_file(kBin, program);
+        std::filesystem::copy_file(QV_WINDOW_BIN, window);
         if (withHelper) {
             std::filesystem::copy_file(QV_ARPING_BIN, helper);
             Shell("setcap cap_net_raw+p " + helper);
@@ -146,6 +148,7 @@ TEST(CommandLineNetns, AProgramGivenTheCapabilityDropsItBeforeAnyPluginLoads)
         GTEST_SKIP() << "setpriv or setcap is missing";
     UnprivilegedCopies copies(false);
     Shell("setcap cap_net_raw+ep " + copies.program);
+    Shell("setcap cap_net_raw+ep " + copies.window);
     std::string out;
     ASSERT_EQ(Shell("cd " + copies.dir.Path() +
                         " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" + copies.dir.Path() + " " +

@@ -92,6 +92,7 @@ after=$(xdotool getwindowgeometry "$win" | grep Geometry)
 [ "$before" = "$after" ] || fail "the window took another size: $before -> $after"
 echo "fixed size $min"
 
+placed=$(xdotool getwindowgeometry "$win" | grep Position)
 xdotool windowminimize "$win"
 wait_for 10 is_unmapped "$win" || fail "minimise did not hide the window"
 wait_for 10 has_icon || fail "no icon in the notification area"
@@ -103,7 +104,10 @@ xdotool mousemove --window "$icon" 8 8 click 1
 wait_for 10 is_viewable "$win" || fail "clicking the icon did not bring the window back"
 wait_for 10 sh -c '! xwininfo -root -tree | grep -q "(\"quorvane\" \"Quorvane\").*+0+0  +"' ||
     echo "note: icon window still listed after restore"
-echo "window back"
+sleep 0.5
+back=$(xdotool getwindowgeometry "$win" | grep Position)
+[ "$placed" = "$back" ] || fail "the window came back elsewhere: $placed -> $back"
+echo "window back where it was"
 shot 3-restored
 
 xdotool windowminimize "$win"
