@@ -21,9 +21,13 @@ constexpr std::chrono::seconds kIdleEnd{2};
 // Names learned in one run; past this many the memory starts over.
 constexpr std::size_t kMaxKnown = 65536;
 
-// Threads started at once. More start only while lookups are slow (a
-// silent server): a thread costs more to start than a refused lookup.
-constexpr std::size_t kEagerThreads = 4;
+// Threads started at once, one a core. More start only while lookups are
+// slow (a silent server): a thread costs more to start than a refused lookup.
+std::size_t EagerThreads()
+{
+    static const std::size_t cores = std::max(2u, std::thread::hardware_concurrency());
+    return cores;
+}
 constexpr std::chrono::milliseconds kSlowLookup{3};
 constexpr std::chrono::milliseconds kGrowTick{2};
 
