@@ -141,28 +141,32 @@ TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesN
     EXPECT_NE(err.find("no confirmed reply; cached AA:00:04:00:00:51, STALE"), std::string::npos) << err;
 }
 
-TEST(CommandLineNetns, AProgramGivenTheCapabilityDropsItBeforeAnyPluginLoads)
+TEST(CommandLineNetns, AUsersQtPluginCannotOpenAPacketSocketEvenInACopyGivenTheCapability)
 {
     QV_REQUIRE_NETNS();
     if (!UnprivilegedCopies::CanRun())
         GTEST_SKIP() << "setpriv or setcap is missing";
     UnprivilegedCopies copies(false);
-    Shell("setcap cap_net_raw+ep " + copies.program);
-    Shell("setcap cap_net_raw+ep " + copies.window);
+    Shell("setcap cap_net_raw+ep " + copies.program + " && setcap cap_net_raw+ep " + copies.window);
+    // The user's plugin folder, and a place for its report.
+    const std::string plugins = copies.dir.Path() + "/plugins";
+    std::filesystem::create_directories(plugins + "/imageformats");
+    std::filesystem::copy_file(QV_PLUGIN_FILE, plugins + "/imageformats/libprobe.so");
+    std::filesystem::permissions(plugins, std::filesystem::perms(0777));
+    const std::string probe = plugins + "/probe";
     std::string out;
-    ASSERT_EQ(Shell("cd " + copies.dir.Path() +
-                        " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" + copies.dir.Path() + " " +
-                        copies.asNobody + copies.program + " >/dev/null 2>err & echo $!",
+    ASSERT_EQ(Shell("cd " + plugins + " && QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" + plugins +
+                        " QV_PROBE_FILE=" + probe + " " + copies.asNobody + copies.program +
+                        " >/dev/null 2>err & echo $!",
                     &out),
               0);
     const std::string pid = out.substr(0, out.find('\n'));
-    // Once the window's libraries are up, any plugin could run: nothing may remain.
-    for (int i = 0; i < 200 && Shell("grep -q quorvane-arping " + copies.dir.Path() + "/err") != 0; ++i)
-        Shell("sleep 0.01");
-    Shell("sleep 0.3");
+    const bool loaded = qv::test::WaitUntil([&] { return !qv::test::ReadFile(probe).empty(); });
     EXPECT_EQ(Capabilities(pid), "CapPrm: 0000000000000000\nCapEff: 0000000000000000\n");
     Shell("kill " + pid);
-    std::string err = qv::test::ReadFile(copies.dir.Path() + "/err");
+    ASSERT_TRUE(loaded) << "Qt never loaded the plugin";
+    EXPECT_EQ(qv::test::ReadFile(probe).substr(0, 7), "refused") << qv::test::ReadFile(probe);
+    const std::string err = qv::test::ReadFile(plugins + "/err");
     EXPECT_NE(err.find("CAP_NET_RAW belongs on quorvane-arping"), std::string::npos) << err;
 }
 
