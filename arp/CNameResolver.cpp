@@ -201,12 +201,6 @@ std::optional<std::string> CNameResolver::Known(std::uint32_t addr) const
     return it->second;
 }
 
-std::size_t CNameResolver::Pending() const
-{
-    std::lock_guard<std::mutex> guard(m_state->lock);
-    return m_state->pending.size();
-}
-
 bool CNameResolver::WaitIdle(std::chrono::milliseconds bound) const
 {
     std::unique_lock<std::mutex> guard(m_state->lock);

@@ -37,9 +37,6 @@ public:
     // What the last answer for addr gave in this run, if any came.
     std::optional<std::string> Known(std::uint32_t addr) const;
 
-    // Lookups queued or under way.
-    std::size_t Pending() const;
-
     // Waits until nothing is pending or bound has passed; true when idle.
     bool WaitIdle(std::chrono::milliseconds bound) const;
 

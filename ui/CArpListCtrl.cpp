@@ -112,6 +112,8 @@ void CArpListCtrl::ApplyMarks()
 {
     static const QColor amber(255, 214, 102);
     static const QColor red(255, 138, 128);
+    if (m_marks.isEmpty())
+        return; // marks are never taken back: no line has one
     for (int row = 0; row < rowCount(); ++row) {
         const auto mark = m_marks.constFind(GetItemText(row, 0));
         for (int column = 0; column < columnCount(); ++column) {
