@@ -92,16 +92,17 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         if (state->known.size() >= kMaxKnown)
             state->known.clear();
         state->known[addr] = text;
-        state->pending.erase(addr);
         const CNameResolver::Answer answer = state->answer;
-        if (state->pending.empty())
-            state->idle.notify_all();
         guard.unlock();
         // Outside the lock: the answer may post to a list, which never waits
-        // on this pool.
+        // on this pool. Still pending until it has gone, so that idle means
+        // every answer was delivered.
         if (answer)
             answer(addr, text);
         guard.lock();
+        state->pending.erase(addr);
+        if (state->pending.empty())
+            state->idle.notify_all();
     }
     --state->threads;
 }

@@ -104,12 +104,16 @@ struct DialogFixture : ::testing::Test
         return dialog;
     }
 
-    // Waits until the next refresh pass's changes have all reached the list
-    // of the dialog made last.
-    bool WaitForPass(CMonitorDlg&)
+    // Waits until the next refresh pass's changes, and the names it asked
+    // for, have all reached the list of the dialog made last.
+    bool WaitForPass(CMonitorDlg& dialog)
     {
         const int wanted = ++passesSeen;
-        return QTest::qWaitFor([&] { return passSpy->count() >= wanted; }, 10000);
+        if (!QTest::qWaitFor([&] { return passSpy->count() >= wanted; }, 10000) ||
+            !dialog.m_pWorkerThread->Names().WaitIdle(std::chrono::seconds(10)))
+            return false;
+        QCoreApplication::processEvents();
+        return true;
     }
 
     std::unique_ptr<QSignalSpy> passSpy;
