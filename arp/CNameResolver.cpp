@@ -91,8 +91,13 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
             break;
         if (state->known.size() >= kMaxKnown)
             state->known.clear();
+        // A list shows the last name learned, or the address while none is:
+        // an answer that says the same changes nothing there.
+        const auto previous = state->known.find(addr);
+        const bool same =
+            previous != state->known.end() ? previous->second == text : text == qv::InetNtoa(addr);
         state->known[addr] = text;
-        const CNameResolver::Answer answer = state->answer;
+        const CNameResolver::Answer answer = same ? nullptr : state->answer;
         guard.unlock();
         // Outside the lock: the answer may post to a list, which never waits
         // on this pool. Still pending until it has gone, so that idle means

@@ -85,6 +85,10 @@ int main(int argc, char** argv)
     std::printf("start to first complete list of %d entries: %lld ms\n", dialog.m_list->rowCount(),
                 static_cast<long long>(sinceStart.elapsed()));
 
+    // The names the pass asked for, and the pool threads' ending, come first.
+    QEventLoop settle;
+    QTimer::singleShot(3000, Qt::PreciseTimer, &settle, &QEventLoop::quit);
+    settle.exec();
     const double cpuBefore = ProcessSeconds();
     QElapsedTimer idle;
     idle.start();
