@@ -5,6 +5,7 @@
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
 #include "platform/NetTypes.h"
+#include "vendor/OuiKey.h"
 
 #include <cap-ng.h>
 
@@ -86,6 +87,6 @@ int main(int argc, char** argv)
     ::close(fd);
     if (outcome != qv::arp::Outcome::Reply)
         return Fail(qv::arp::HelperReason(outcome));
-    std::printf("%02X:%02X:%02X:%02X:%02X:%02X\n", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    std::printf("%s\n", qv::MakeMacText(mac).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

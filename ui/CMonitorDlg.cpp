@@ -1,5 +1,6 @@
 #include "ui/CMonitorDlg.h"
 
+#include "arp/ArpRowFormatter.h"
 #include "arp/CNeighbourWatcher.h"
 #include "controls/CBannerStatic.h"
 #include "controls/CColorIPAddressCtrl.h"
@@ -327,11 +328,9 @@ void CMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
     if (event.kind == Kind::New)
         return;
     const auto described = [this](const CChangeTracker::Mac& mac) {
-        std::string vendor;
-        if (!LookupVendor(vendor, qv::MakeOuiKey(mac.data())))
-            vendor = "N/A";
         return QStringLiteral("%1（%2）")
-            .arg(QString::fromStdString(qv::MakeMacText(mac.data())), QString::fromStdString(vendor));
+            .arg(QString::fromStdString(qv::MakeMacText(mac.data())),
+                 QString::fromStdString(qv::VendorText(mac.data(), *m_xmlReader)));
     };
     const QString ip = QString::fromStdString(qv::InetNtoa(event.addr));
     const QString when = QDateTime::fromSecsSinceEpoch(CChangeTracker::Clock::to_time_t(event.when))

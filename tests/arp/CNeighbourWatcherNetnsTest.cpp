@@ -2,6 +2,7 @@
 #include "platform/AddressText.h"
 #include "tests/TestSupport.h"
 #include "tests/platform/NetnsEnv.h"
+#include "vendor/OuiKey.h"
 
 #include <gtest/gtest.h>
 
@@ -74,10 +75,7 @@ private:
 
 std::string Mac(const CChangeTracker::Mac& mac)
 {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
-                  mac[5]);
-    return text;
+    return qv::MakeMacText(mac.data());
 }
 
 TEST(NeighbourWatch, ReplacedAddressesGiveNewChangedAndFlipFlopButTheBaselineNothing)
