@@ -2,6 +2,7 @@
 // that may hold CAP_NET_RAW (as a file capability, cap_net_raw+p). It keeps
 // the capability effective only for socket(AF_PACKET), then drops every
 // capability before it reads anything from the network.
+#include "app/Privileges.h"
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
 #include "platform/NetTypes.h"
@@ -32,10 +33,10 @@ int Usage(const char* why)
     return 2;
 }
 
-bool DropEverything()
+bool DropEverything(capng_select_t sets)
 {
     capng_clear(CAPNG_SELECT_BOTH);
-    return capng_apply(CAPNG_SELECT_BOTH) == 0 && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
+    return capng_apply(sets) == 0 && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
 }
 
 } // namespace
@@ -48,10 +49,11 @@ int main(int argc, char** argv)
     // Keep CAP_NET_RAW, permitted only, if the file gave it; nothing else.
     capng_get_caps_process();
     const bool haveRaw = capng_have_capability(CAPNG_PERMITTED, CAP_NET_RAW);
+    const capng_select_t sets = qv::ChangeableSets();
     capng_clear(CAPNG_SELECT_BOTH);
     if (haveRaw)
         capng_update(CAPNG_ADD, CAPNG_PERMITTED, CAP_NET_RAW);
-    if (capng_apply(CAPNG_SELECT_BOTH) != 0)
+    if (capng_apply(sets) != 0)
         return Fail("cannot set capabilities");
 
     if (argc != 3)
@@ -74,7 +76,7 @@ int main(int argc, char** argv)
     }
     const int fd = qv::arp::OpenPacketSocket();
     const int openError = errno;
-    if (!DropEverything())
+    if (!DropEverything(sets))
         return Fail("cannot drop capabilities");
     if (fd < 0)
         return Fail(openError == EPERM || openError == EACCES

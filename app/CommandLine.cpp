@@ -6,6 +6,7 @@
 #include "arp/CNeighbourWatcher.h"
 #include "platform/AddressText.h"
 #include "platform/INetworkServices.h"
+#include "platform/PlainText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
 
@@ -127,13 +128,13 @@ int SendOne(const std::string& target, const std::string* source, INetworkServic
 {
     std::uint32_t targetIp = 0;
     if (!ParseDottedQuad(target, targetIp)) {
-        err << "quorvane: '" << target << "' is not an IPv4 address\n";
+        err << "quorvane: '" << QuoteForMessage(target) << "' is not an IPv4 address\n";
         return 2;
     }
     const std::string sourceText = source ? *source : net.GetLocalAddress();
     std::uint32_t sourceIp = 0;
     if (!ParseDottedQuad(sourceText, sourceIp)) {
-        err << "quorvane: '" << sourceText << "' is not an IPv4 address\n";
+        err << "quorvane: '" << QuoteForMessage(sourceText) << "' is not an IPv4 address\n";
         return 2;
     }
     std::uint8_t mac[8] = {};
@@ -149,6 +150,8 @@ int SendOne(const std::string& target, const std::string* source, INetworkServic
         return 1;
     }
     out << MakeMacText(mac) << '\t' << VendorText(mac, vendors) << '\n';
+    if (!detail.empty())
+        err << "quorvane: " << target << ": " << detail << "\n";
     return 0;
 }
 
@@ -205,7 +208,7 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         }
         return bad("usage: --arp TARGET [--source SOURCE]");
     }
-    return bad("unknown option '" + command + "'");
+    return bad("unknown option '" + QuoteForMessage(command) + "'");
 }
 
 } // namespace qv

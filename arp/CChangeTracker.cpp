@@ -35,20 +35,44 @@ CChangeTracker::Entry& CChangeTracker::Touch(std::uint32_t addr, bool& created)
     auto it = m_entries.find(addr);
     created = it == m_entries.end();
     if (!created) {
-        m_byAge.splice(m_byAge.begin(), m_byAge, it->second.age);
+        if (!it->second.pinned)
+            m_byAge.splice(m_byAge.begin(), m_byAge, it->second.age);
         return it->second;
     }
-    if (m_entries.size() >= m_maxAddresses) {
-        // The longest unseen address makes room.
+    if (m_entries.size() >= m_maxAddresses && !m_byAge.empty()) {
+        // The longest unseen address that was never the gateway makes room.
         const std::uint32_t oldest = m_byAge.back();
         m_byAge.pop_back();
         Unlink(oldest, m_entries[oldest].history.mac);
         m_entries.erase(oldest);
     }
-    m_byAge.push_front(addr);
     Entry& entry = m_entries[addr];
-    entry.age = m_byAge.begin();
+    if (m_gateways.count(addr)) {
+        entry.pinned = true;
+    } else {
+        m_byAge.push_front(addr);
+        entry.age = m_byAge.begin();
+    }
     return entry;
+}
+
+void CChangeTracker::Pin(Entry& entry)
+{
+    if (entry.pinned)
+        return;
+    m_byAge.erase(entry.age);
+    entry.pinned = true;
+}
+
+void CChangeTracker::SetGateway(std::uint32_t addr)
+{
+    m_gateway = addr;
+    if (addr == 0)
+        return;
+    m_gateways.insert(addr);
+    const auto it = m_entries.find(addr);
+    if (it != m_entries.end())
+        Pin(it->second);
 }
 
 void CChangeTracker::Unlink(std::uint32_t addr, const Mac& mac)

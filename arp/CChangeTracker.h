@@ -52,7 +52,9 @@ public:
     void Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events);
 
     // The default gateway's address (network order), 0 when there is none.
-    void SetGateway(std::uint32_t addr) { m_gateway = addr; }
+    // An address that is or was the gateway is never evicted: a flood of
+    // other senders must not make its next change look new.
+    void SetGateway(std::uint32_t addr);
     std::uint32_t Gateway() const { return m_gateway; }
 
     const History* Find(std::uint32_t addr) const;
@@ -65,7 +67,9 @@ private:
     {
         History history;
         std::list<std::uint32_t>::iterator age; // position in m_byAge, newest first
+        bool pinned = false;                    // a gateway: not in m_byAge
     };
+    void Pin(Entry& entry);
     Entry& Touch(std::uint32_t addr, bool& created);
     void Unlink(std::uint32_t addr, const Mac& mac);
 
@@ -76,8 +80,9 @@ private:
 
     std::size_t m_maxAddresses;
     std::uint32_t m_gateway = 0;
+    std::unordered_set<std::uint32_t> m_gateways; // every address that has been the gateway
     std::unordered_map<std::uint32_t, Entry> m_entries;
-    std::list<std::uint32_t> m_byAge;
+    std::list<std::uint32_t> m_byAge; // only addresses that may be evicted
     // Which addresses each MAC answers for now, to see one shared with the gateway.
     std::unordered_map<Mac, std::unordered_set<std::uint32_t>, MacHash> m_byMac;
 };

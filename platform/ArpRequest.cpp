@@ -304,9 +304,11 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
     const long ticksPerSecond = ticks > 0 ? ticks : 100;
     const Clock::time_point began = Clock::now();
     std::string cached;
-    // True once the kernel confirmed target after the request began; notes
-    // the first cached address and state otherwise.
-    const auto confirmed = [&]() {
+    // True once the kernel confirmed target after the request began (or, at
+    // the start, holds it REACHABLE: confirmed within its reachable time, so
+    // no new confirmation will come); notes the first cached address and
+    // state otherwise.
+    const auto confirmed = [&](bool atStart) {
         const auto entries = netlink::DumpIpv4NeighbourEntries();
         if (!entries)
             return false;
@@ -319,8 +321,12 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
                                                        1000 / ticksPerSecond);
             const auto tick = std::chrono::milliseconds(1000 / ticksPerSecond);
             if ((entry.detail.state & NUD_REACHABLE) && entry.detail.haveCacheInfo &&
-                Clock::now() - age + tick >= began) {
+                (atStart || Clock::now() - age + tick >= began)) {
                 std::memcpy(mac, row.bPhysAddr, 6);
+                if (atStart && detail)
+                    *detail = "confirmed by the kernel " +
+                              std::to_string(std::chrono::duration_cast<std::chrono::seconds>(age).count()) +
+                              " s ago";
                 return true;
             }
             if (cached.empty())
@@ -329,7 +335,8 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
         return false;
     };
     // Noted before the datagram, which moves a STALE entry on to DELAY.
-    confirmed();
+    if (confirmed(true))
+        return Outcome::Reply;
 
     const char probe = 0;
     // The datagram only starts the kernel's resolution; a queued or refused
@@ -340,7 +347,7 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
 
     const Clock::time_point deadline = began + wait;
     for (;;) {
-        if (confirmed())
+        if (confirmed(false))
             return Outcome::Reply;
         if (Clock::now() >= deadline) {
             if (detail)

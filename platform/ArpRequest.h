@@ -49,9 +49,10 @@ bool IsReplyToOurRequest(const sockaddr_ll& from, const std::uint8_t* frame, std
                          std::uint8_t mac[6]);
 
 // Lets the kernel resolve target (a datagram from source, then its
-// neighbour entry). Only an entry the kernel confirmed after the request
-// began is a reply; anything else found for target is described in detail
-// ("cached 00:11:22:33:44:55, STALE").
+// neighbour entry). An entry REACHABLE when the request starts is the reply
+// ("confirmed by the kernel 2 s ago" in detail); otherwise only one the
+// kernel confirmed after the request began is. Anything else found for
+// target is described in detail ("cached 00:11:22:33:44:55, STALE").
 Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t target, std::uint8_t mac[6],
                              std::chrono::milliseconds wait, std::string* detail = nullptr);
 

@@ -24,8 +24,9 @@ public:
     virtual std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                                   std::uint32_t* length) = 0;
 
-    // SendARP, and when it fails, what was found instead for the message
-    // ("cached AA:BB:CC:DD:EE:FF, STALE"), empty when nothing.
+    // SendARP, and in detail what was found instead when it fails ("cached
+    // AA:BB:CC:DD:EE:FF, STALE"), or how old the kernel's answer is when its
+    // cache gave it ("confirmed by the kernel 2 s ago"); empty otherwise.
     virtual std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                                    std::uint32_t* length, std::string* detail)
     {

@@ -3,6 +3,7 @@
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
 #include "platform/Netlink.h"
+#include "platform/PlainText.h"
 #include "platform/ProgramPath.h"
 
 #include <algorithm>
@@ -74,8 +75,12 @@ std::uint32_t LinuxNetworkServices::QueryArp(std::uint32_t destIp, std::uint32_t
     else if (!m_strHelperPath.empty() && ::access(m_strHelperPath.c_str(), X_OK) == 0)
         // The raw request runs in the helper, the one file that may hold CAP_NET_RAW.
         outcome = qv::arp::RequestThroughHelper(m_strHelperPath, path.source, destIp, found, m_arpWait);
-    if (outcome == qv::arp::Outcome::NoPermission || outcome == qv::arp::Outcome::Failed)
+    const bool mayNotSend = outcome == qv::arp::Outcome::NoPermission;
+    if (mayNotSend || outcome == qv::arp::Outcome::Failed)
         outcome = qv::arp::RequestThroughKernel(path.ifindex, path.source, destIp, found, m_arpWait, detail);
+    // The kernel had nothing to go on: the cause is the missing capability.
+    if (mayNotSend && outcome == qv::arp::Outcome::NoReply)
+        outcome = qv::arp::Outcome::NoPermission;
     switch (outcome) {
     case qv::arp::Outcome::Reply:
         std::memcpy(mac, found, 6);
@@ -100,11 +105,9 @@ bool LinuxNetworkServices::GetHostByAddr(std::uint32_t addr, std::string& name)
     if (::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr, 0,
                       NI_NAMEREQD) != 0)
         return false;
-    // A name with control characters would corrupt the list and the saved file.
-    for (const char* c = host; *c; ++c)
-        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F)
-            return false;
-    if (host[0] == '\0')
+    // A name with control or bidirectional characters would corrupt the list
+    // and the saved file, or show as something it is not.
+    if (host[0] == '\0' || !qv::IsPlainText(host))
         return false;
     name = host;
     return true;

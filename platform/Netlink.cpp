@@ -158,6 +158,8 @@ template <typename Request, typename OnDatagram> bool RunDump(Request& request, 
     }
 }
 
+} // namespace
+
 bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, rtmsg& header)
 {
     if (length < NLMSG_HDRLEN + sizeof(rtmsg))
@@ -192,8 +194,6 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
     header.rtm_table = static_cast<unsigned char>(table > 255 ? 0 : table);
     return true;
 }
-
-} // namespace
 
 DumpSource KernelNeighbourDump()
 {

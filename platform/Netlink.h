@@ -3,10 +3,13 @@
 #include "platform/NeighMessage.h"
 #include "platform/NetTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
+
+#include <linux/rtnetlink.h>
 
 namespace qv::netlink {
 
@@ -67,6 +70,10 @@ struct RouteInfo
     std::uint32_t gateway = 0;         // network order, 0 when on-link
     std::uint32_t preferredSource = 0; // network order, 0 when none
 };
+
+// One RTM_NEWROUTE message of an IPv4 route as the kernel sends it: false
+// for anything else, and for an attribute that runs past the message.
+bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, rtmsg& header);
 
 // The route the kernel would use for dest (network order); nullopt when there is none.
 std::optional<RouteInfo> GetRoute(std::uint32_t dest);

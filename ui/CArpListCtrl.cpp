@@ -2,6 +2,7 @@
 
 #include "ui/CArpListItem.h"
 #include "ui/Prompts.h"
+#include "platform/AtomicFile.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,10 +15,10 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScrollBar>
 
 CArpListCtrl::CArpListCtrl(QWidget* parent) : QTableWidget(parent)
@@ -328,22 +329,14 @@ bool CArpListCtrl::SaveListToFile(CArpListCtrl* list)
             return true;
     }
     const std::string text = qv::ListToText(*list);
-    const QByteArray content(text.data(), static_cast<qsizetype>(text.size()));
 
-    // Written beside the target and renamed over it, so a failed write
-    // leaves any old file as it was.
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly))
-        reason = file.errorString();
-    else if (file.write(content) != content.size())
-        reason = file.errorString();
-    else if (!file.commit())
-        reason = file.errorString();
-    if (reason.isEmpty())
+    // Written beside the target and renamed over it once every byte is on
+    // disk, so a failed write leaves any old file as it was.
+    std::string reason;
+    if (qv::WriteFileAtomically(QFile::encodeName(path).toStdString(), text, reason))
         return true;
-    file.cancelWriting();
     prompts.showError(list->window(), QStringLiteral("Quorvane"),
-                      QStringLiteral("无法保存文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
+                      QStringLiteral("无法保存文件“%1”：%2")
+                          .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(reason.c_str())));
     return false;
 }

@@ -60,6 +60,14 @@ TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
     EXPECT_EQ(Run({"--arp", "10.0.0.300"}), 2);
     EXPECT_EQ(Run({"--arp", "10.0.0.1", "--source", "nowhere"}), 2);
     EXPECT_EQ(net.arpCalls.load(), 0);
+    // What is echoed cannot drive the terminal.
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"\x1B]0;pwned\a"}, {"--arp", "\x1B]0;pwned\a"}}) {
+        err.str("");
+        EXPECT_EQ(Run(args), 2);
+        EXPECT_NE(err.str().find("'\\x1B]0;pwned\\x07'"), std::string::npos) << err.str();
+        EXPECT_EQ(err.str().find('\x1B'), std::string::npos);
+    }
 }
 
 TEST_F(Cli, HelpListsTheOptions)

@@ -31,6 +31,14 @@ nobody="setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all"
     [ \"\$out\" = \"\$(printf '00:00:0C:AA:BB:02\tCisco Systems, Inc')\" ] || { echo \"--arp as nobody: \$out\" >&2; exit 1; }
 " || fail "--arp through the installed helper"
 
+# An admin's choice survives a reconfigure: the helper for one group, no capability.
+dpkg-statoverride --update --add root adm 0750 "$helper"
+setcap -r "$helper"
+dpkg-reconfigure quorvane >/dev/null 2>&1 || dpkg --configure --force-all quorvane >/dev/null
+[ -z "$(getcap "$helper")" ] || fail "postinst set the capability against dpkg-statoverride"
+[ "$(stat -c %a:%G "$helper")" = "750:adm" ] || fail "postinst changed the overridden mode"
+dpkg-statoverride --remove "$helper"
+
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -q quorvane >/dev/null
 for f in $files; do
     [ -d "$f" ] && continue

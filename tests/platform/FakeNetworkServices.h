@@ -48,6 +48,13 @@ public:
         rows = std::move(newRows);
     }
 
+    // Changes what a reverse lookup gives while a pool may be asking.
+    void SetName(const char* ip, const char* name)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        names[qv::InetAddr(ip)] = name;
+    }
+
     void ReleaseResolver()
     {
         std::lock_guard<std::mutex> guard(m_lock);

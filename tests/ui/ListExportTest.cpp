@@ -142,24 +142,36 @@ TEST_F(Export, AFolderThatCannotBeWrittenGivesAMessageAndNoFile)
     EXPECT_FALSE(fs::exists(folder.path + "/arp.txt"));
 }
 
-TEST_F(Export, AFullDiskKeepsTheOldFile)
+TEST_F(Export, AFullDiskKeepsTheOldFileWhateverTheListsSize)
 {
     if (::getuid() != 0)
         GTEST_SKIP() << "needs root to mount a small tmpfs";
-    MountedFolder folder(In("full"), "size=16k");
+    MountedFolder folder(In("full"), "size=64k");
     ASSERT_TRUE(folder.mounted);
     std::ofstream(folder.path + "/arp.txt") << "yesterday's list";
-    for (int i = 0; i < 2000; ++i)
-        Add({"10.0.0.1", "a-long-host-name.example", "00:11:22:33:44:55", "Vendor", "Dynamic"});
+    {
+        // Every free block taken, as dd does.
+        std::ofstream filler(folder.path + "/filler");
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i) {
+        }
+    }
     savePath = QString::fromStdString(folder.path + "/arp.txt");
-    EXPECT_FALSE(CArpListCtrl::SaveListToFile(&list));
-    EXPECT_EQ(errors.size(), 1u);
-    EXPECT_EQ(qv::test::ReadFile(folder.path + "/arp.txt"), "yesterday's list");
-    // No half-written temporary is left behind either.
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path))
-        ++files;
-    EXPECT_EQ(files, 1);
+    // Smaller than any buffer, and larger than the disk.
+    for (const int rows : {1, 2000}) {
+        while (list.rowCount() < rows)
+            Add({"10.0.0.1", "a-long-host-name.example", "00:11:22:33:44:55", "Vendor", "Dynamic"});
+        errors.clear();
+        EXPECT_FALSE(CArpListCtrl::SaveListToFile(&list)) << rows;
+        ASSERT_EQ(errors.size(), 1u) << rows;
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("No space left on device"))) << errors[0].toStdString();
+        EXPECT_EQ(qv::test::ReadFile(folder.path + "/arp.txt"), "yesterday's list") << rows;
+        // No half-written temporary is left behind either.
+        int files = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path))
+            ++files;
+        EXPECT_EQ(files, 2) << rows;
+    }
 }
 
 TEST_F(Export, RightClickAnywhereOffersSaveWhichWritesTheList)

@@ -1,0 +1,48 @@
+#include "arp/CNameResolver.h"
+#include "tests/platform/FakeNetworkServices.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+namespace {
+
+struct Answers
+{
+    std::mutex lock;
+    std::vector<std::string> texts;
+    std::vector<std::string> Take()
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return std::exchange(texts, {});
+    }
+};
+
+// Only an answer that changes what a list shows is sent on.
+TEST(CNameResolver, SendsANameOnlyWhenItDiffersFromTheOneLearned)
+{
+    auto net = std::make_shared<FakeNetworkServices>();
+    net->SetName("10.0.0.1", "router.test");
+    Answers answers;
+    CNameResolver resolver(net);
+    resolver.SetAnswer([&](std::uint32_t, const std::string& text) {
+        std::lock_guard<std::mutex> guard(answers.lock);
+        answers.texts.push_back(text);
+    });
+    const auto ask = [&](const char* ip) {
+        resolver.Request(qv::InetAddr(ip));
+        EXPECT_TRUE(resolver.WaitIdle(std::chrono::seconds(10)));
+        return answers.Take();
+    };
+    EXPECT_EQ(ask("10.0.0.1"), std::vector<std::string>{"router.test"});
+    EXPECT_EQ(ask("10.0.0.1"), std::vector<std::string>{});
+    net->SetName("10.0.0.1", "renamed.test");
+    EXPECT_EQ(ask("10.0.0.1"), std::vector<std::string>{"renamed.test"});
+    EXPECT_EQ(resolver.Known(qv::InetAddr("10.0.0.1")), "renamed.test");
+    // No name: the list already shows the address, so nothing is sent.
+    EXPECT_EQ(ask("10.0.0.9"), std::vector<std::string>{});
+    EXPECT_EQ(resolver.Known(qv::InetAddr("10.0.0.9")), "10.0.0.9");
+}
+
+} // namespace
