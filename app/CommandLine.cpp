@@ -9,12 +9,14 @@
 #include "platform/PlainText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
+#include "vendor/SpecialAddress.h"
 
 #include <algorithm>
 #include <csignal>
 #include <ctime>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,20 +30,52 @@ namespace qv {
 namespace {
 
 const char kUsage[] =
-    "Usage: quorvane [OPTION]\n"
+    "Usage: quorvane [OPTION]...\n"
     "Watches this machine's IPv4 neighbour (ARP) cache.\n"
-    "With no option the window opens.\n"
+    "With no option the window opens. Options may come in any order.\n"
     "\n"
     "  --list [-n|--numeric]        print the neighbour table once: IP address, DNS name,\n"
     "                               MAC address, vendor, type, separated by tabs;\n"
     "                               -n shows addresses as names and sends no DNS query\n"
     "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
     "                               address and its vendor\n"
-    "  --vendor KEY                 print the company registered for an OUI or MAC address\n"
+    "  --vendor MAC|OUI             print who a MAC address (or its first three bytes) belongs\n"
+    "                               to: the longest registered IEEE block, or what kind of\n"
+    "                               address it is; exit 1 when nobody is known, 2 when it is\n"
+    "                               not a MAC address\n"
     "  --watch                      print a line for each neighbour whose MAC address is new or\n"
     "                               changes (new, changed, flip-flop, gateway-changed, shared)\n"
     "                               until interrupted: TIME EVENT IP MAC VENDOR OLD_MAC OLD_VENDOR\n"
+    "  --version                    show the version and the vendor data's date and source\n"
     "  --help                       show this help\n";
+
+// The vendor data, and once on stderr what of a newer download could not be used.
+void LoadVendors(CVendorDatabase& vendors, std::ostream& err)
+{
+    vendors.LoadVendorDatabase();
+    for (const std::string& problem : vendors.UpdateProblems())
+        err << "quorvane: " << QuoteForMessage(problem) << "\n";
+}
+
+int NameVendor(const std::string& text, CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
+{
+    const auto bytes = ParseMacText(text);
+    if (!bytes) {
+        err << "quorvane: '" << QuoteForMessage(text) << "' is not a MAC address or OUI\n";
+        return 2;
+    }
+    LoadVendors(vendors, err);
+    std::string vendor;
+    if (bytes->size() == 6) {
+        vendor = VendorText(bytes->data(), vendors);
+    } else {
+        const std::uint8_t padded[6] = {(*bytes)[0], (*bytes)[1], (*bytes)[2], 0, 0, 0};
+        if (!vendors.LookupVendor(vendor, MakeOuiKey(padded)))
+            vendor = AddressKindText(padded).value_or("N/A");
+    }
+    out << vendor << '\n';
+    return vendor == "N/A" ? 1 : 0;
+}
 
 int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std::ostream& out,
               std::ostream& err)
@@ -59,8 +93,7 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std
     if (!numeric)
         for (const MIB_IPNETROW& row : rows)
             names.Request(row.dwAddr);
-    // The document loads while the names are out.
-    vendors.LoadVendorDatabase();
+    LoadVendors(vendors, err);
     std::vector<ArpRowText> texts;
     texts.reserve(rows.size());
     for (const MIB_IPNETROW& row : rows)
@@ -109,7 +142,7 @@ int Watch(CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
         return 1;
     }
     const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
-    vendors.LoadVendorDatabase();
+    LoadVendors(vendors, err);
     CNeighbourWatcher watcher;
     const bool watched = stopFd >= 0 && watcher.Run(stopFd, [&](const CChangeTracker::Event& event) {
         out << WatchLine(event, vendors) << std::flush;
@@ -162,53 +195,61 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
 {
     if (argc <= 1)
         return -1;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    const std::string& command = args[0];
+    const std::vector<std::string> args(argv + 1, argv + argc);
     const auto bad = [&](const std::string& message) {
         err << "quorvane: " << message << " (see quorvane --help)\n";
         return 2;
     };
-    if (command == "--help" || command == "-h") {
-        if (args.size() != 1)
-            return bad("--help takes no arguments");
+    // One command, its value and its options, in any order.
+    std::string command;
+    std::string value;
+    std::optional<std::string> source;
+    bool numeric = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "--arp" || arg == "--vendor" || arg == "--source";
+        if (takesValue && i + 1 >= args.size())
+            return bad(arg + " needs a value");
+        if (arg == "-n" || arg == "--numeric") {
+            numeric = true;
+        } else if (arg == "--source") {
+            source = args[++i];
+        } else if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "--list" ||
+                   arg == "--watch" || arg == "--arp" || arg == "--vendor") {
+            if (!command.empty())
+                return bad(command + " and " + arg + " cannot go together");
+            command = arg == "-h" ? "--help" : arg;
+            if (takesValue)
+                value = args[++i];
+        } else {
+            return bad("unknown option '" + QuoteForMessage(arg) + "'");
+        }
+    }
+    if (command.empty())
+        return bad("an option such as --list is needed");
+    if (numeric && command != "--list")
+        return bad("-n goes with --list");
+    if (source && command != "--arp")
+        return bad("--source goes with --arp");
+
+    if (command == "--help") {
         out << kUsage;
         return 0;
     }
-    if (command == "--vendor") {
-        if (args.size() != 2)
-            return bad("--vendor needs one KEY");
-        const auto key = NormaliseOuiKey(args[1]);
-        std::string vendor;
-        if (key && (vendors.LoadVendorDatabase(), vendors.LookupVendor(vendor, *key))) {
-            out << vendor << '\n';
-            return 0;
-        }
-        out << "N/A\n";
-        return 1;
+    if (command == "--version") {
+        LoadVendors(vendors, err);
+        out << "quorvane " QV_VERSION "\nvendor data " << vendors.DataDate() << " (" << vendors.DataSource()
+            << ")\n";
+        return 0;
     }
-    if (command == "--list") {
-        const bool numeric = args.size() == 2 && (args[1] == "-n" || args[1] == "--numeric");
-        if (args.size() != 1 && !numeric)
-            return bad("usage: --list [-n|--numeric]");
+    if (command == "--vendor")
+        return NameVendor(value, vendors, out, err);
+    if (command == "--list")
         return ListTable(net, vendors, numeric, out, err);
-    }
-    if (command == "--watch") {
-        if (args.size() != 1)
-            return bad("--watch takes no arguments");
+    if (command == "--watch")
         return Watch(vendors, out, err);
-    }
-    if (command == "--arp") {
-        if (args.size() == 2) {
-            vendors.LoadVendorDatabase();
-            return SendOne(args[1], nullptr, net, vendors, out, err);
-        }
-        if (args.size() == 4 && args[2] == "--source") {
-            vendors.LoadVendorDatabase();
-            return SendOne(args[1], &args[3], net, vendors, out, err);
-        }
-        return bad("usage: --arp TARGET [--source SOURCE]");
-    }
-    return bad("unknown option '" + QuoteForMessage(command) + "'");
+    LoadVendors(vendors, err);
+    return SendOne(value, source ? &*source : nullptr, net, vendors, out, err);
 }
 
 } // namespace qv

@@ -3,6 +3,9 @@
 #include "platform/AddressText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
+#include "vendor/SpecialAddress.h"
+
+#include <algorithm>
 
 namespace qv {
 
@@ -16,10 +19,15 @@ std::string TypeText(std::uint32_t type)
 
 std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors)
 {
+    // All zeros is no address at all, not Xerox's.
+    if (std::all_of(mac, mac + 6, [](std::uint8_t b) { return b == 0; }))
+        return "N/A";
+    if (auto text = ProtocolAddressText(mac))
+        return *text;
     std::string vendor;
-    if (!vendors.LookupVendor(vendor, MakeOuiKey(mac)))
-        vendor = "N/A";
-    return vendor;
+    if (vendors.LookupMac(vendor, mac))
+        return vendor;
+    return AddressKindText(mac).value_or("N/A");
 }
 
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net)

@@ -13,7 +13,9 @@ namespace qv {
 // "Other", "Invalid", "Dynamic", "Static"; empty for 0; decimal above 4.
 std::string TypeText(std::uint32_t type);
 
-// The company registered for mac's first three bytes, "N/A" when none is.
+// What names mac's maker or kind: a virtual router's or NIC's text, the
+// company of its longest registered block, "Broadcast", "Multicast",
+// "Locally administered", or "N/A" (unknown, or all zeros).
 std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors);
 
 // Reverse name of a dotted address, or the text itself when there is none.

@@ -8,4 +8,5 @@ build=${1:-$here/../build}
 "$here/../tests/netns/run-in-netns.sh" "$build/bench/quorvane_bench_snapshot"
 "$build/bench/quorvane_bench_window"
 "$here/../tests/netns/run-in-netns.sh" "$here/list-vs-arp.sh" "$build"
+"$here/../tests/netns/run-in-netns.sh" "$here/start-cost.sh" "$build"
 "$here/../tests/netns/run-in-netns.sh" "$build/bench/quorvane_bench_watch"

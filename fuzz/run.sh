@@ -8,7 +8,7 @@ seconds=${2:-60}
 work=$(mktemp -d /tmp/qvfuzz.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 status=0
-for target in xml_reader:xml neigh_message:neigh; do
+for target in xml_reader:xml neigh_message:neigh registry_csv:csv; do
     name=${target%%:*}
     seeds=${target##*:}
     mkdir -p "$work/$seeds"

@@ -1,34 +1,15 @@
 #include "tools/OuiRegistry.h"
 
+#include "vendor/OuiKey.h"
+
 #include <algorithm>
-#include <cctype>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 namespace qv::tools {
 
 namespace {
-
-std::string Trim(const std::string& text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-        ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
-bool IsHexKey(const std::string& text)
-{
-    if (text.size() < 8)
-        return false;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const bool dash = (i == 2 || i == 5);
-        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
-            return false;
-    }
-    return true;
-}
 
 // Decodes one UTF-8 sequence at text[i]; a broken sequence yields U+FFFD.
 unsigned DecodeUtf8(const std::string& text, std::size_t& i)
@@ -54,45 +35,6 @@ unsigned DecodeUtf8(const std::string& text, std::size_t& i)
 }
 
 } // namespace
-
-std::vector<OuiAssignment> ReadOuiRegistry(std::istream& in)
-{
-    std::vector<OuiAssignment> rows;
-    std::string line;
-    OuiAssignment* current = nullptr;
-    bool inAddress = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const std::size_t hex = line.find("(hex)");
-        if (IsHexKey(line) && hex != std::string::npos) {
-            OuiAssignment row;
-            row.key = line.substr(0, 8);
-            std::transform(row.key.begin(), row.key.end(), row.key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-            row.company = Trim(line.substr(hex + 5));
-            rows.push_back(std::move(row));
-            current = &rows.back();
-            inAddress = false;
-            continue;
-        }
-        if (!current)
-            continue;
-        if (line.find("(base 16)") != std::string::npos) {
-            inAddress = true;
-            continue;
-        }
-        const std::string text = Trim(line);
-        if (text.empty()) {
-            current = nullptr;
-            inAddress = false;
-            continue;
-        }
-        if (inAddress)
-            current->addressLines.push_back(text);
-    }
-    return rows;
-}
 
 std::string EscapeAttribute(const std::string& utf8)
 {
@@ -130,26 +72,29 @@ std::string EscapeAttribute(const std::string& utf8)
     return out;
 }
 
-std::string WriteVendorDocument(std::vector<OuiAssignment> rows, const std::string& created,
+std::string WriteVendorDocument(std::vector<RegistryRow> rows, const std::string& created,
                                 const std::string& comments)
 {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const OuiAssignment& a, const OuiAssignment& b) { return a.key < b.key; });
+    const auto rank = [](const RegistryRow& row) {
+        const char* const order[] = {"MA-L", "MA-M", "MA-S", "IAB"};
+        return std::find(std::begin(order), std::end(order), row.registry) - std::begin(order);
+    };
+    std::erase_if(rows, [](const RegistryRow& row) { return row.company == "Private"; });
+    std::stable_sort(rows.begin(), rows.end(), [&](const RegistryRow& a, const RegistryRow& b) {
+        return std::make_pair(rank(a), std::string_view(a.assignment)) <
+               std::make_pair(rank(b), std::string_view(b.assignment));
+    });
     std::string out = "<?xml version=\"1.0\"?>\r\n";
     out += "<Macaddresses version=\"1.0.5.0\" vendor=\"Quorvane\" url=\"https://quorvane.example/\" "
            "mail=\"support@quorvane.example\" created=\"" +
            EscapeAttribute(created) + "\" comments=\"" + EscapeAttribute(comments) + "\">\r\n";
-    for (const OuiAssignment& row : rows) {
-        out += "<mac addr=\"" + row.key + "\" company=\"" + EscapeAttribute(row.company) + "\"";
-        if (!row.addressLines.empty()) {
-            out += " street=\"" + EscapeAttribute(row.addressLines.front()) + "\"";
-            if (row.addressLines.size() > 1) {
-                std::string country;
-                for (std::size_t i = 1; i < row.addressLines.size(); ++i)
-                    country += (i > 1 ? " " : "") + row.addressLines[i];
-                out += " country=\"" + EscapeAttribute(country) + "\"";
-            }
-        }
+    for (const RegistryRow& row : rows) {
+        out += "<mac addr=\"" + MakeBlockKey(row.assignment) + "\"";
+        if (row.registry != "MA-L")
+            out += " registry=\"" + row.registry + "\"";
+        out += " company=\"" + EscapeAttribute(row.company) + "\"";
+        if (!row.address.empty())
+            out += " street=\"" + EscapeAttribute(row.address) + "\"";
         out += "/>\r\n";
     }
     out += "</Macaddresses>\r\n";

@@ -1,25 +1,18 @@
 #pragma once
 
-#include <istream>
+#include "vendor/RegistryCsv.h"
+
 #include <string>
 #include <vector>
 
 namespace qv::tools {
 
-// One MA-L assignment as the IEEE registry text (oui.txt) lists it.
-struct OuiAssignment
-{
-    std::string key; // "00-00-0C"
-    std::string company;
-    std::vector<std::string> addressLines;
-};
-
-// Reads every "(hex)" record of oui.txt, in the file's order.
-std::vector<OuiAssignment> ReadOuiRegistry(std::istream& in);
-
-// The vendor document for these assignments: ASCII, CR LF line ends, rows
-// sorted by key with a stable sort.
-std::string WriteVendorDocument(std::vector<OuiAssignment> rows, const std::string& created,
+// The vendor document for these assignments: ASCII, CR LF line ends;
+// MA-L, then MA-M, MA-S and IAB, each sorted by assignment with a stable
+// sort; "Private" rows left out. MA-L rows are <mac addr="00-00-0C"
+// company=... street=.../>; the longer blocks carry their registry:
+// <mac addr="74-1A-E0-9" registry="MA-M" company=... street=.../>.
+std::string WriteVendorDocument(std::vector<RegistryRow> rows, const std::string& created,
                                 const std::string& comments);
 
 // Attribute text: & ' " < > as references, non-ASCII as numeric references.

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-CAboutDlg::CAboutDlg(QWidget* owner)
+CAboutDlg::CAboutDlg(QWidget* owner, const QString& vendorData)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("关于 Quorvane"));
@@ -20,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     icon->setPixmap(QIcon(QStringLiteral(":/quorvane/icon.png")).pixmap(32, 32));
     icon->setGeometry(du.ToPixels(11, 17, 22, 20));
 
-    auto* version = new QLabel(QStringLiteral("Quorvane 版本 1.6"), this);
+    auto* version = new QLabel(QStringLiteral("Quorvane 版本 " QV_VERSION), this);
     version->setObjectName(QStringLiteral("aboutVersion"));
     version->setTextFormat(Qt::PlainText);
     version->setGeometry(du.ToPixels(40, 17, 134, 8));
@@ -43,6 +43,14 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     m_linkExtra->setGeometry(du.ToPixels(40, 43, 188, 8));
     m_linkExtra->setEnabled(false);
 
-    setFixedSize(du.X(235), du.Y(71));
+    int height = 71;
+    if (!vendorData.isEmpty()) {
+        auto* data = new QLabel(vendorData, this);
+        data->setObjectName(QStringLiteral("aboutVendorData"));
+        data->setTextFormat(Qt::PlainText);
+        data->setGeometry(du.ToPixels(40, 56, 188, 8));
+        height += 13;
+    }
+    setFixedSize(du.X(235), du.Y(height));
     m_btnOk->setFocus();
 }

@@ -14,7 +14,8 @@ public:
     static constexpr int IDC_ABOUT_NOTICE = 1003;
     static constexpr int IDC_ABOUT_EXTRA = 1004;
 
-    explicit CAboutDlg(QWidget* owner);
+    // vendorData: the vendor data's date and source, one line under the links.
+    explicit CAboutDlg(QWidget* owner, const QString& vendorData = {});
 
     CLinkStatic* m_linkExtra;
     CLinkStatic* m_linkNotice;

@@ -529,7 +529,10 @@ void CMonitorDlg::OnTrayCommand(int id)
 
 void CMonitorDlg::ShowAboutBox()
 {
-    CAboutDlg about(this);
+    const QString source = QString::fromStdString(m_xmlReader->DataSource());
+    CAboutDlg about(this, QStringLiteral("厂商数据 %1（%2）")
+                              .arg(QString::fromStdString(m_xmlReader->DataDate()),
+                                   source == QLatin1String("built in") ? QStringLiteral("内置") : source));
     about.setWindowIcon(m_hIcon);
     qv::ActivePrompts().runModal(about);
 }

@@ -1,19 +1,115 @@
 #include "vendor/CVendorDatabase.h"
 
 #include "vendor/CComError.h"
-#include "vendor/EmbeddedVendorDocument.h"
+#include "vendor/OuiKey.h"
+#include "vendor/RegistryCsv.h"
 
-CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier) : m_xmlReader(std::move(notifier))
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace vt = qv::vendor_table;
+
+namespace {
+
+int RegistryOfBits(int bits, std::string_view registry)
 {
+    switch (bits) {
+    case 24:
+        return vt::MaL;
+    case 28:
+        return vt::MaM;
+    default:
+        return registry == "IAB" ? vt::Iab : vt::MaS;
+    }
+}
+
+// "MM/DD/YYYY hh:mm:ss" (UTC) to seconds since the epoch; 0 when it is not one.
+long long ParseCreated(std::string_view text)
+{
+    std::tm utc{};
+    const std::string copy(text);
+    if (std::sscanf(copy.c_str(), "%d/%d/%d %d:%d:%d", &utc.tm_mon, &utc.tm_mday, &utc.tm_year, &utc.tm_hour,
+                    &utc.tm_min, &utc.tm_sec) != 6)
+        return 0;
+    utc.tm_mon -= 1;
+    utc.tm_year -= 1900;
+    return static_cast<long long>(::timegm(&utc));
+}
+
+} // namespace
+
+CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier, std::string updateFolder)
+    : m_xmlReader(std::move(notifier)), m_strUpdateFolder(std::move(updateFolder))
+{
+}
+
+void CVendorDatabase::Fill(Registry& registry, Rows rows)
+{
+    // The first row of a prefix wins, as a walk in document order finds it first.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const auto& a, const auto& b) { return a.first == b.first; }),
+               rows.end());
+    registry.ownBlocks.clear();
+    registry.ownNames.clear();
+    registry.ownBlocks.reserve(rows.size());
+    for (const auto& [prefix, name] : rows) {
+        registry.ownBlocks.push_back({prefix, static_cast<std::uint32_t>(registry.ownNames.size())});
+        registry.ownNames.append(name);
+        registry.ownNames.push_back('\0');
+    }
+    registry.blocks = registry.ownBlocks.data();
+    registry.count = registry.ownBlocks.size();
+    registry.names = registry.ownNames.data();
+}
+
+void CVendorDatabase::UseCompiled()
+{
+    const vt::Data& data = vt::Compiled();
+    for (int r = 0; r < vt::RegistryCount; ++r) {
+        Registry& registry = m_registries[r];
+        registry.ownBlocks = {};
+        registry.ownNames = {};
+        registry.blocks = data.blocks[r];
+        registry.count = data.counts[r];
+        registry.names = data.names;
+    }
+    m_created = data.created;
+    m_fromFolder = false;
 }
 
 bool CVendorDatabase::LoadVendorDatabase()
 {
-    const char* data = qv::EmbeddedVendorDocumentData();
-    const std::size_t size = qv::EmbeddedVendorDocumentSize();
-    if (data == nullptr || size == 0)
-        return false;
-    return LoadVendorDocument(data, size);
+    std::lock_guard<std::mutex> guard(m_lock);
+    UseCompiled();
+    m_updateProblems.clear();
+    if (m_strUpdateFolder.empty())
+        return true;
+    const long long updated = qv::ReadLastUpdate(m_strUpdateFolder);
+    if (updated <= m_created)
+        return true; // what the build carries is as new
+    for (const auto& [name, file] : qv::kRegistryFiles) {
+        const std::string path = m_strUpdateFolder + "/" + file;
+        std::vector<qv::RegistryRow> rows;
+        std::string error;
+        if (!qv::ReadRegistryFile(path, name, rows, error)) {
+            m_updateProblems.push_back(path + ": " + error + "; the built-in " + name + " data is used");
+            continue;
+        }
+        const int bits = static_cast<int>(qv::AssignmentDigits(name)) * 4;
+        Rows blocks;
+        blocks.reserve(rows.size());
+        for (const qv::RegistryRow& row : rows)
+            if (row.company != "Private")
+                blocks.emplace_back(std::stoull(row.assignment, nullptr, 16), row.company);
+        Fill(m_registries[RegistryOfBits(bits, name)], std::move(blocks));
+        m_fromFolder = true;
+    }
+    if (m_fromFolder)
+        m_created = updated;
+    return true;
 }
 
 bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
@@ -21,38 +117,67 @@ bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
     if (data == nullptr || data[size] != '\0')
         return false;
     std::lock_guard<std::mutex> guard(m_lock);
-    m_index.clear();
-    // About one row per 128 bytes in the registry's documents: no rehash while indexing.
-    m_index.reserve(size / 128 + 16);
+    std::array<Rows, vt::RegistryCount> rows;
+    m_created = 0;
     try {
-        if (m_xmlReader.LoadFromText(data))
-            BuildIndex();
+        if (m_xmlReader.LoadFromText(data)) {
+            m_xmlReader.Rewind();
+            if (m_xmlReader.FindElement("Macaddresses")) {
+                m_created = ParseCreated(m_xmlReader.GetAttributeView("created"));
+                m_xmlReader.Descend();
+                while (m_xmlReader.FindElement(nullptr)) {
+                    const auto block = qv::ParseBlockKey(m_xmlReader.GetAttributeView("addr"));
+                    if (!block)
+                        continue; // no key can ever equal it
+                    rows[RegistryOfBits(block->bits, m_xmlReader.GetAttributeView("registry"))].emplace_back(
+                        block->prefix, m_xmlReader.GetAttributeView("company"));
+                }
+                m_xmlReader.Ascend();
+            }
+        }
     } catch (const CComError&) {
         // Not fatal: every lookup then answers "not found".
     }
+    for (int r = 0; r < vt::RegistryCount; ++r)
+        Fill(m_registries[r], std::move(rows[r]));
+    m_fromFolder = false;
+    m_updateProblems.clear();
     return true;
 }
 
-void CVendorDatabase::BuildIndex()
+bool CVendorDatabase::FindBlock(int r, std::uint64_t prefix, std::string& vendor) const
 {
-    m_xmlReader.Rewind();
-    if (!m_xmlReader.FindElement("Macaddresses"))
-        return;
-    m_xmlReader.Descend();
-    while (m_xmlReader.FindElement(nullptr))
-        // emplace keeps the first row of a key, as the walk finds it first.
-        m_index.emplace(m_xmlReader.GetAttributeView("addr"), m_xmlReader.GetAttributeView("company"));
-    m_xmlReader.Ascend();
+    const Registry& registry = m_registries[r];
+    const vt::Block* end = registry.blocks + registry.count;
+    const vt::Block* it =
+        std::lower_bound(registry.blocks, end, prefix,
+                         [](const vt::Block& block, std::uint64_t p) { return block.prefix < p; });
+    if (it == end || it->prefix != prefix)
+        return false;
+    vendor.assign(registry.names + it->name);
+    return true;
 }
 
 bool CVendorDatabase::LookupVendor(std::string& vendor, std::string key)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    const auto it = m_index.find(key);
-    if (it == m_index.end())
+    const auto block = qv::ParseBlockKey(key);
+    if (!block)
         return false;
-    vendor.assign(it->second);
-    return true;
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (int r = 0; r < vt::RegistryCount; ++r)
+        if (vt::kRegistryBits[r] == block->bits && FindBlock(r, block->prefix, vendor))
+            return true;
+    return false;
+}
+
+bool CVendorDatabase::LookupMac(std::string& vendor, const std::uint8_t* mac)
+{
+    const std::uint64_t value = qv::MacValue(mac);
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (int r = 0; r < vt::RegistryCount; ++r)
+        if (FindBlock(r, value >> (48 - vt::kRegistryBits[r]), vendor))
+            return true;
+    return false;
 }
 
 bool CVendorDatabase::LookupVendorByWalk(std::string& vendor, const std::string& key)
@@ -82,4 +207,33 @@ std::string CVendorDatabase::LastParseError()
 {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_xmlReader.GetLastError();
+}
+
+std::string CVendorDatabase::DataDate() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const std::time_t when = static_cast<std::time_t>(m_created);
+    std::tm utc{};
+    ::gmtime_r(&when, &utc);
+    char day[16];
+    std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
+    return day;
+}
+
+long long CVendorDatabase::DataTime() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_created;
+}
+
+std::string CVendorDatabase::DataSource() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_fromFolder ? m_strUpdateFolder : "built in";
+}
+
+std::vector<std::string> CVendorDatabase::UpdateProblems() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_updateProblems;
 }

@@ -20,36 +20,80 @@ std::string MakeMacText(const std::uint8_t* mac)
     return text;
 }
 
-std::optional<std::string> NormaliseOuiKey(std::string_view text)
+std::optional<std::vector<std::uint8_t>> ParseMacText(std::string_view text)
 {
     std::string digits;
     char separator = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    std::size_t group = 0; // digits since the last separator
+    std::size_t separators = 0;
+    for (const char c : text) {
         if (std::isxdigit(static_cast<unsigned char>(c))) {
-            digits.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+            digits.push_back(c);
+            ++group;
             continue;
         }
-        if (c != '-' && c != ':')
+        if (c != '-' && c != ':' && c != '.')
             return std::nullopt;
-        // One separator kind, only between whole pairs.
-        if ((separator && c != separator) || digits.size() % 2 != 0 || digits.empty())
-            return std::nullopt;
-        if (i + 1 < text.size() && (text[i + 1] == '-' || text[i + 1] == ':'))
+        // One separator kind, between whole groups: pairs, or fours for '.'.
+        if ((separator && c != separator) || group != (c == '.' ? 4u : 2u))
             return std::nullopt;
         separator = c;
+        group = 0;
+        ++separators;
     }
     if (digits.size() != 6 && digits.size() != 12)
         return std::nullopt;
-    if (separator) {
-        const std::size_t pairs = digits.size() / 2;
-        std::size_t separators = 0;
-        for (char c : text)
-            separators += (c == separator);
-        if (separators != pairs - 1)
+    if (separator && (group != (separator == '.' ? 4u : 2u) ||
+                      separators + 1 != digits.size() / (separator == '.' ? 4 : 2)))
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+std::optional<MacBlock> ParseBlockKey(std::string_view key)
+{
+    MacBlock block;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char c = key[i];
+        if (i % 3 == 2) {
+            if (c != '-' || i + 1 == key.size())
+                return std::nullopt;
+            continue;
+        }
+        int digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
             return std::nullopt;
+        block.prefix = (block.prefix << 4) | static_cast<std::uint64_t>(digit);
+        block.bits += 4;
     }
-    return digits.substr(0, 2) + "-" + digits.substr(2, 2) + "-" + digits.substr(4, 2);
+    if (block.bits != 24 && block.bits != 28 && block.bits != 36)
+        return std::nullopt;
+    return block;
+}
+
+std::string MakeBlockKey(std::string_view hexDigits)
+{
+    std::string key;
+    for (std::size_t i = 0; i < hexDigits.size(); ++i) {
+        if (i > 0 && i % 2 == 0)
+            key += '-';
+        key += hexDigits[i];
+    }
+    return key;
+}
+
+std::uint64_t MacValue(const std::uint8_t* mac)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < 6; ++i)
+        value = (value << 8) | mac[i];
+    return value;
 }
 
 } // namespace qv

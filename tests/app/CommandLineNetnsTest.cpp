@@ -27,7 +27,8 @@ TEST(CommandLineNetns, ListPrintsTheKernelTable)
     EXPECT_NE(out.find("10.213.1.50\t" + qv::test::Env("QV_NAME49") +
                        "\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\n"),
               std::string::npos);
-    EXPECT_NE(out.find("10.213.1.52\t" + qv::test::Env("QV_NAME253") + "\t02:00:00:00:00:52\tN/A\tOther\n"),
+    EXPECT_NE(out.find("10.213.1.52\t" + qv::test::Env("QV_NAME253") +
+                       "\t02:00:00:00:00:52\tLocally administered\tOther\n"),
               std::string::npos);
     EXPECT_NE(out.find("10.213.1.99\t10.213.1.99\t00:00:00:00:00:00\tN/A\tInvalid\n"), std::string::npos);
     EXPECT_EQ(out.find("0.0.0.0"), std::string::npos);

@@ -17,7 +17,7 @@ int Lines(const std::string& text)
 struct Cli : ::testing::Test
 {
     FakeNetworkServices net;
-    CVendorDatabase vendors;
+    CVendorDatabase vendors{{}, ""};
     std::ostringstream out, err;
     int Run(std::vector<std::string> args)
     {
@@ -38,11 +38,17 @@ TEST_F(Cli, VendorAcceptsKeysAndMacsInAnyCommonForm)
 {
     EXPECT_EQ(Run({"--vendor", "00:00:0c:12:34:56"}), 0);
     EXPECT_EQ(Run({"--vendor", "00000C"}), 0);
-    EXPECT_EQ(out.str(), "Cisco Systems, Inc\nCisco Systems, Inc\n");
+    EXPECT_EQ(Run({"--vendor", "0000.0c12.3456"}), 0);
+    EXPECT_EQ(Run({"--vendor", "52:54:00:12:34:56"}), 0);
+    EXPECT_EQ(out.str(),
+              "Cisco Systems, Inc\nCisco Systems, Inc\nCisco Systems, Inc\nQEMU/KVM virtual NIC\n");
     out.str("");
-    EXPECT_EQ(Run({"--vendor", "FF-FF-FF"}), 1);
-    EXPECT_EQ(Run({"--vendor", "garbage"}), 1);
-    EXPECT_EQ(out.str(), "N/A\nN/A\n");
+    EXPECT_EQ(Run({"--vendor", "2C-CF-67"}), 1);
+    EXPECT_EQ(out.str(), "N/A\n");
+    out.str("");
+    EXPECT_EQ(Run({"--vendor", "zz:zz:zz"}), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "quorvane: 'zz:zz:zz' is not a MAC address or OUI\n");
 }
 
 TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
@@ -50,7 +56,10 @@ TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
     for (std::vector<std::string> args : {std::vector<std::string>{"--frobnicate"},
                                           {"--vendor"},
                                           {"--list", "x"},
-                                          {"--list", "-n", "-n"},
+                                          {"--list", "--watch"},
+                                          {"-n"},
+                                          {"-n", "--arp", "10.0.0.1"},
+                                          {"--source", "10.0.0.2", "--list"},
                                           {"--arp"},
                                           {"--arp", "10.0.0.1", "--source"}}) {
         err.str("");
@@ -73,8 +82,11 @@ TEST_F(Cli, BadOptionsExitWithStatusTwoAndOneLine)
 TEST_F(Cli, HelpListsTheOptions)
 {
     EXPECT_EQ(Run({"--help"}), 0);
-    for (const char* option : {"--list", "--numeric", "--arp", "--source", "--vendor", "--help"})
+    for (const char* option : {"--list", "--numeric", "--arp", "--source", "--vendor", "--help", "--version"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
+    out.str("");
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "quorvane " QV_VERSION "\nvendor data 2022-08-27 (built in)\n");
 }
 
 TEST_F(Cli, ListPrintsOneTabSeparatedLinePerRow)
@@ -84,15 +96,15 @@ TEST_F(Cli, ListPrintsOneTabSeparatedLinePerRow)
     net.names[qv::InetAddr("10.0.0.1")] = "one.test";
     EXPECT_EQ(Run({"--list"}), 0);
     EXPECT_EQ(out.str(), "10.0.0.1\tone.test\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
-                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n");
+                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tLocally administered\t5\n");
     out.str("");
-    EXPECT_EQ(Run({"--list", "-n"}), 0);
+    EXPECT_EQ(Run({"-n", "--list"}), 0);
     EXPECT_EQ(Run({"--list", "--numeric"}), 0);
     EXPECT_EQ(net.lookups.load(), 2) << "-n asked for names";
     EXPECT_EQ(out.str(), "10.0.0.1\t10.0.0.1\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
-                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n"
+                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tLocally administered\t5\n"
                          "10.0.0.1\t10.0.0.1\t00:00:0C:01:02:03\tCisco Systems, Inc\tDynamic\n"
-                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tN/A\t5\n");
+                         "10.0.0.2\t10.0.0.2\t02:00:00:00:00:02\tLocally administered\t5\n");
     out.str("");
     net.rows.clear();
     EXPECT_EQ(Run({"--list"}), 0);

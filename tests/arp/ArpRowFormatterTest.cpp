@@ -36,16 +36,19 @@ TEST_F(Formatter, UnknownVendorsAndNamesFallBack)
     auto zero = qv::FormatArpRow(FakeNetworkServices::Row("10.0.0.5", {}, 2), vendors, net);
     EXPECT_EQ(zero.strMac, "00:00:00:00:00:00");
     EXPECT_EQ(zero.strVendor, "N/A");
+    // Nor for six zero bytes, which no device has.
     EXPECT_EQ(
         qv::FormatArpRow(FakeNetworkServices::Row("10.0.0.6", {0, 0, 0, 0, 0, 0}, 3), vendors, net).strVendor,
-        "XEROX CORPORATION");
+        "N/A");
     EXPECT_EQ(zero.strDnsName, "10.0.0.5");
     EXPECT_EQ(zero.strType, "Invalid");
-    for (auto mac : {std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-                     std::vector<std::uint8_t>{0x01, 0x00, 0x5E, 0x00, 0x00, 0xFB}}) {
+    const std::pair<std::vector<std::uint8_t>, const char*> kinds[] = {
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, "Broadcast"},
+        {{0x01, 0x00, 0x5E, 0x00, 0x00, 0xFB}, "Multicast"},
+        {{0x00, 0x1B, 0x2B, 0x3C, 0x4D, 0x5E}, "N/A"}};
+    for (const auto& [mac, text] : kinds)
         EXPECT_EQ(qv::FormatArpRow(FakeNetworkServices::Row("224.0.0.251", mac, 1), vendors, net).strVendor,
-                  "N/A");
-    }
+                  text);
 }
 
 TEST_F(Formatter, ShowsSixBytesWhateverLengthTheRowDeclares)

@@ -60,7 +60,7 @@ TEST_F(Refresher, APassListsEveryRowAtOnceAndNamesFillInAsTheyCome)
     EXPECT_EQ(sink->Lines(),
               (Lines{{"10.0.0.1", "10.0.0.1", "00:00:0C:01:02:03", "CISCO SYSTEMS, INC.", "Dynamic"},
                      {"10.0.0.3", "10.0.0.3", "AA:00:04:01:02:03", "DIGITAL EQUIPMENT CORPORATION", "Static"},
-                     {"10.0.0.2", "10.0.0.2", "02:00:00:00:00:09", "N/A", "Invalid"}}));
+                     {"10.0.0.2", "10.0.0.2", "02:00:00:00:00:09", "Locally administered", "Invalid"}}));
     // A second pass while the names are still out asks for none of them again.
     EXPECT_EQ(refresher->RefreshArpList(), 1);
     ASSERT_TRUE(qv::test::WaitUntil([&] { return net->lookups.load() == 3; }));

@@ -130,7 +130,7 @@ TEST_F(MainWindow, APassListsTheTableInOrderAndTheNextReplacesIt)
     const int applied = passSpy->count(); // the pass that inserted the line is still running or just done
     ASSERT_TRUE(QTest::qWaitFor([&] { return passSpy->count() > applied; }, 10000));
     EXPECT_EQ(ListLines(*dialog->m_list),
-              (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "N/A", "Invalid"}}));
+              (Lines{{"10.0.0.7", "10.0.0.7", "02:00:00:00:00:07", "Locally administered", "Invalid"}}));
 }
 
 TEST_F(MainWindow, APassIsOneChangeThatKeepsTheSelectedAddressCellAndScroll)
@@ -189,7 +189,8 @@ TEST_F(MainWindow, TheUsersSortHoldsAcrossPassesAndCtrlCCopiesTheLine)
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(3) + 5, 5));
-    EXPECT_EQ(column(3), QStringLiteral("Cisco Systems, Inc DIGITAL EQUIPMENT CORPORATION N/A"));
+    EXPECT_EQ(column(3),
+              QStringLiteral("Cisco Systems, Inc DIGITAL EQUIPMENT CORPORATION Locally administered"));
 
     // A new pass in the table's order comes out in the user's.
     net->SetRows({net->rows[2], net->rows[1], net->rows[0],
@@ -221,7 +222,7 @@ TEST_F(MainWindow, AChangedGatewayIsMarkedRedAcrossPassesAndToldThroughTheTray)
     ASSERT_EQ(tray->messages.size(), 1u);
     EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("10.0.0.1")));
     EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("00:00:0C:01:02:03（Cisco Systems, Inc）")));
-    EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("02:66:00:00:00:01（N/A）")));
+    EXPECT_TRUE(tray->messages[0].contains(QStringLiteral("02:66:00:00:00:01（Locally administered）")));
     const int applied = passSpy->count();
     ASSERT_TRUE(QTest::qWaitFor([&] { return passSpy->count() > applied; }, 10000));
     CArpListCtrl& list = *dialog->m_list;

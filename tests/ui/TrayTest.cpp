@@ -150,7 +150,7 @@ TEST_F(Tray, F1AndTheTrayShowTheSameAboutBox)
 TEST(AboutBox, HasItsTemplateTextsAndLinks)
 {
     QWidget owner;
-    CAboutDlg about(&owner);
+    CAboutDlg about(&owner, QStringLiteral("厂商数据 2022-08-27（内置）"));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于 Quorvane"));
     EXPECT_TRUE(about.isModal());
     EXPECT_EQ(about.windowModality(), Qt::WindowModal); // the tray icon still answers
@@ -163,7 +163,8 @@ TEST(AboutBox, HasItsTemplateTextsAndLinks)
             << label->text().toStdString();
         EXPECT_LE(label->geometry().right(), about.width());
     }
-    EXPECT_TRUE(texts.contains(QStringLiteral("Quorvane 版本 1.6")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Quorvane 版本 " QV_VERSION)));
+    EXPECT_TRUE(texts.contains(QStringLiteral("厂商数据 2022-08-27（内置）")));
     EXPECT_TRUE(about.m_linkNotice->isEnabled());
     EXPECT_FALSE(about.m_linkExtra->isEnabled());
     EXPECT_EQ(about.m_linkNotice->property("controlId").toInt(), 1003);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -146,6 +147,75 @@ TEST(VendorDatabaseHostile, HugeAndDeepDocumentsStillAnswer)
     vendor = "kept";
     EXPECT_FALSE(db.LookupVendor(vendor, "00-00-04"));
     EXPECT_EQ(vendor, "kept");
+}
+
+} // namespace
+
+namespace {
+
+// A download of ieee-data's folder: its .lastupdate and the CSVs given.
+struct UpdateFolder
+{
+    qv::test::TempDir dir;
+    UpdateFolder(long long lastUpdate, std::vector<std::pair<const char*, std::string>> files)
+    {
+        std::ofstream(dir.Path() + "/.lastupdate") << lastUpdate << "\n";
+        for (const auto& [name, text] : files)
+            std::ofstream(dir.Path() + "/" + name, std::ios::binary) << text;
+    }
+    std::string Mac(const std::uint8_t* mac)
+    {
+        CVendorDatabase db({}, dir.Path());
+        EXPECT_TRUE(db.LoadVendorDatabase());
+        source = db.DataSource();
+        date = db.DataDate();
+        problems = db.UpdateProblems();
+        std::string vendor = "none";
+        db.LookupMac(vendor, mac);
+        return vendor;
+    }
+    std::string source, date;
+    std::vector<std::string> problems;
+};
+
+const char kHeader[] = "Registry,Assignment,Organization Name,Organization Address\r\n";
+const std::uint8_t kNewBlock[6] = {0x2C, 0xCF, 0x67, 0x01, 0x02, 0x03};
+const std::uint8_t kCisco[6] = {0x00, 0x00, 0x0C, 0x01, 0x02, 0x03};
+constexpr long long k2025 = 1735689600; // 2025-01-01
+
+TEST(VendorUpdates, ANewerDownloadIsUsedAndItsBrokenRegistriesAreNot)
+{
+    UpdateFolder newer(
+        k2025, {{"oui.csv", std::string(kHeader) + "MA-L,2CCF67,Raspberry Pi (Trading) Ltd,Cambridge\r\n"},
+                {"mam.csv", std::string(kHeader) + "MA-M,\"unclosed\r\n"}});
+    EXPECT_EQ(newer.Mac(kNewBlock), "Raspberry Pi (Trading) Ltd");
+    EXPECT_EQ(newer.Mac(kCisco), "none"); // the download's MA-L replaces the built-in one
+    EXPECT_EQ(newer.source, newer.dir.Path());
+    EXPECT_EQ(newer.date, "2025-01-01");
+    // The broken and the missing registries keep the built-in data, and say so.
+    ASSERT_EQ(newer.problems.size(), 3u);
+    EXPECT_NE(newer.problems[2].find("mam.csv: record 2: broken quoting; the built-in MA-M data is used"),
+              std::string::npos)
+        << newer.problems[2];
+    const std::uint8_t maM[6] = {0x00, 0x55, 0xDA, 0x1F, 0xFF, 0xFF};
+    EXPECT_EQ(newer.Mac(maM), "KoolPOS Inc.");
+}
+
+TEST(VendorUpdates, AnOlderOrMissingDownloadLeavesTheBuiltInData)
+{
+    const std::string row = std::string(kHeader) + "MA-L,2CCF67,Raspberry Pi (Trading) Ltd,Cambridge\r\n";
+    UpdateFolder older(1600000000, {{"oui.csv", row}});
+    EXPECT_EQ(older.Mac(kNewBlock), "none");
+    EXPECT_EQ(older.source, "built in");
+    EXPECT_EQ(older.date, "2022-08-27");
+    UpdateFolder undated(-1, {{"oui.csv", row}});
+    EXPECT_EQ(undated.Mac(kCisco), "Cisco Systems, Inc");
+    EXPECT_EQ(undated.source, "built in");
+    EXPECT_TRUE(undated.problems.empty());
+    CVendorDatabase missing({}, "/nonexistent/ieee-data");
+    EXPECT_TRUE(missing.LoadVendorDatabase());
+    EXPECT_EQ(missing.DataSource(), "built in");
+    EXPECT_TRUE(missing.UpdateProblems().empty());
 }
 
 } // namespace
