@@ -32,6 +32,7 @@ nobody="setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all"
 " || fail "--arp through the installed helper"
 
 # An admin's choice survives a reconfigure: the helper for one group, no capability.
+trap 'dpkg-statoverride --remove "$helper" 2>/dev/null || true' EXIT
 dpkg-statoverride --update --add root adm 0750 "$helper"
 setcap -r "$helper" 2>/dev/null || true  # chown by the override already cleared it
 dpkg-reconfigure quorvane >/dev/null 2>&1 || dpkg --configure --force-all quorvane >/dev/null
