@@ -4,14 +4,22 @@
 #include "arp/ArpSnapshot.h"
 #include "arp/CNameResolver.h"
 #include "arp/CNeighbourWatcher.h"
+#include "arp/CWatchMetrics.h"
+#include "arp/CWatchState.h"
 #include "platform/AddressText.h"
+#include "platform/AtomicFile.h"
 #include "platform/INetworkServices.h"
+#include "platform/Netlink.h"
 #include "platform/PlainText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
 #include "vendor/SpecialAddress.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
+#include <chrono>
+#include <map>
 #include <csignal>
 #include <ctime>
 #include <cstring>
@@ -21,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include <net/if.h>
 #include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -28,6 +37,9 @@
 namespace qv {
 
 namespace {
+
+// Fields in the order they are documented.
+using json = nlohmann::ordered_json;
 
 const char kUsage[] =
     "Usage: quorvane [OPTION]...\n"
@@ -46,6 +58,12 @@ const char kUsage[] =
     "  --watch                      print a line for each neighbour whose MAC address is new or\n"
     "                               changes (new, changed, flip-flop, gateway-changed, shared)\n"
     "                               until interrupted: TIME EVENT IP MAC VENDOR OLD_MAC OLD_VENDOR\n"
+    "    --state FILE               remember stations in FILE across runs: changes made while\n"
+    "                               the watch was stopped are reported at the next start\n"
+    "    --metrics FILE             write Prometheus metrics to FILE (node_exporter's textfile\n"
+    "                               collector) at start and after changes\n"
+    "  --json                       with --list, one JSON array; with --watch, one JSON object\n"
+    "                               per event\n"
     "  --version                    show the version and the vendor data's date and source\n"
     "  --help                       show this help\n";
 
@@ -77,13 +95,25 @@ int NameVendor(const std::string& text, CVendorDatabase& vendors, std::ostream& 
     return vendor == "N/A" ? 1 : 0;
 }
 
-int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std::ostream& out,
+// The name of interface ifindex, or null when it has none now.
+json InterfaceName(int ifindex)
+{
+    char name[IF_NAMESIZE] = {};
+    if (ifindex == 0 || ::if_indextoname(static_cast<unsigned>(ifindex), name) == nullptr)
+        return nullptr;
+    return name;
+}
+
+int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, bool asJson, std::ostream& out,
               std::ostream& err)
 {
     std::vector<MIB_IPNETROW> rows;
     const std::uint32_t result = TakeArpSnapshot(net, rows);
-    if (result == ERROR_NO_DATA_CODE)
+    if (result == ERROR_NO_DATA_CODE) {
+        if (asJson)
+            out << "[]\n";
         return 0;
+    }
     if (result != NO_ERROR_CODE) {
         err << "quorvane: cannot read the neighbour table (error " << result << ")\n";
         return 1;
@@ -104,6 +134,19 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, std
         for (std::size_t i = 0; i < rows.size(); ++i)
             if (auto name = names.Known(rows[i].dwAddr))
                 texts[i].strDnsName = std::move(*name);
+    }
+    if (asJson) {
+        json list = json::array();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            list.push_back({{"ip", texts[i].strIp},
+                            {"name", texts[i].strDnsName},
+                            {"mac", texts[i].strMac},
+                            {"vendor", texts[i].strVendor},
+                            {"type", texts[i].strType},
+                            {"interface", InterfaceName(static_cast<int>(rows[i].dwIndex))},
+                            {"family", "inet"}});
+        out << list.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
+        return 0;
     }
     for (const ArpRowText& text : texts)
         out << text.strIp << '\t' << text.strDnsName << '\t' << text.strMac << '\t' << text.strVendor << '\t'
@@ -130,8 +173,109 @@ std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendo
     return line + '\n';
 }
 
-int Watch(CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
+std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& tracker,
+                      CVendorDatabase& vendors)
 {
+    json object = {{"time", CWatchState::TimeText(event.when)},
+                   {"event", CChangeTracker::KindName(event.kind)},
+                   {"ip", InetNtoa(event.addr)},
+                   {"mac", MakeMacText(event.mac.data())},
+                   {"vendor", VendorText(event.mac.data(), vendors)},
+                   {"old_mac", nullptr},
+                   {"old_vendor", nullptr},
+                   {"interface", nullptr}};
+    if (event.kind != CChangeTracker::Kind::New) {
+        object["old_mac"] = MakeMacText(event.oldMac.data());
+        object["old_vendor"] = VendorText(event.oldMac.data(), vendors);
+    }
+    if (event.kind == CChangeTracker::Kind::Shared)
+        object["other_ip"] = InetNtoa(event.other);
+    if (const CChangeTracker::History* history = tracker.Find(event.addr))
+        object["interface"] = InterfaceName(history->ifindex);
+    return object.dump(-1, ' ', false, json::error_handler_t::replace) + '\n';
+}
+
+struct WatchOptions
+{
+    bool json = false;
+    std::optional<std::string> state;
+    std::optional<std::string> metrics;
+};
+
+// State and metrics after changes at most once a second; the metrics also
+// every minute, so a quiet LAN is told from a stopped watch.
+class WatchFiles
+{
+public:
+    WatchFiles(const WatchOptions& options, std::ostream& err) : m_options(options), m_err(err) {}
+
+    void Changed() { m_dirty = true; }
+    CWatchMetrics& Metrics() { return m_metrics; }
+
+    void Tick(const CNeighbourWatcher& watcher, bool force)
+    {
+        using namespace std::chrono;
+        const auto now = steady_clock::now();
+        const bool heartbeat = m_options.metrics && now - m_lastMetrics >= minutes(1);
+        if (!force && !heartbeat && !(m_dirty && now - m_lastWrite >= seconds(1)))
+            return;
+        if (m_options.state && (m_dirty || force)) {
+            std::string reason;
+            if (!CWatchState(*m_options.state).Write(watcher.Tracker(), reason))
+                m_err << "quorvane: cannot write " << QuoteForMessage(*m_options.state) << ": " << reason
+                      << "\n";
+        }
+        if (m_options.metrics) {
+            if (const auto rows = netlink::DumpIpv4Neighbours()) {
+                std::map<std::string, int> byType;
+                for (const MIB_IPNETROW& row : *rows)
+                    ++byType[TypeText(row.dwType)];
+                m_metrics.SetNeighbours(std::move(byType));
+            }
+            m_metrics.SetResyncs(watcher.Resyncs());
+            std::string reason;
+            if (!WriteFileAtomically(*m_options.metrics,
+                                     m_metrics.Text(watcher.Tracker(), CChangeTracker::Clock::now()), reason))
+                m_err << "quorvane: cannot write " << QuoteForMessage(*m_options.metrics) << ": " << reason
+                      << "\n";
+            m_lastMetrics = now;
+        }
+        m_dirty = false;
+        m_lastWrite = now;
+    }
+
+private:
+    const WatchOptions& m_options;
+    std::ostream& m_err;
+    CWatchMetrics m_metrics;
+    bool m_dirty = false;
+    std::chrono::steady_clock::time_point m_lastWrite{};
+    std::chrono::steady_clock::time_point m_lastMetrics{};
+};
+
+int Watch(CVendorDatabase& vendors, const WatchOptions& options, std::ostream& out, std::ostream& err)
+{
+    CNeighbourWatcher::Options settings;
+    CNeighbourWatcher watcher(settings);
+    if (options.state) {
+        std::string problem;
+        const std::string file = QuoteForMessage(*options.state);
+        switch (CWatchState(*options.state).Read(watcher.Tracker(), problem)) {
+        case CWatchState::Load::Foreign:
+            err << "quorvane: " << file << " is not a quorvane state file (" << problem
+                << "); left as it is\n";
+            return 2;
+        case CWatchState::Load::Damaged:
+            err << "quorvane: " << file << " is damaged (" << problem << "); kept as " << file
+                << ".bad, starting afresh\n";
+            break;
+        case CWatchState::Load::Loaded:
+            watcher.SetRestored(true);
+            break;
+        case CWatchState::Load::Missing:
+            break;
+        }
+    }
     // SIGINT and SIGTERM end the watch through a descriptor, with status 0.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -143,9 +287,14 @@ int Watch(CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
     }
     const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
     LoadVendors(vendors, err);
-    CNeighbourWatcher watcher;
+    WatchFiles files(options, err);
+    if (options.state || options.metrics)
+        watcher.SetTick([&] { files.Tick(watcher, false); });
     const bool watched = stopFd >= 0 && watcher.Run(stopFd, [&](const CChangeTracker::Event& event) {
-        out << WatchLine(event, vendors) << std::flush;
+        out << (options.json ? WatchJson(event, watcher.Tracker(), vendors) : WatchLine(event, vendors))
+            << std::flush;
+        files.Metrics().Count(event);
+        files.Changed();
     });
     if (stopFd >= 0)
         ::close(stopFd);
@@ -153,6 +302,7 @@ int Watch(CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
         err << "quorvane: cannot watch the neighbour table\n";
         return 1;
     }
+    files.Tick(watcher, true);
     return 0;
 }
 
@@ -205,15 +355,23 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
     std::string value;
     std::optional<std::string> source;
     bool numeric = false;
+    WatchOptions watch;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "--arp" || arg == "--vendor" || arg == "--source";
+        const bool takesValue = arg == "--arp" || arg == "--vendor" || arg == "--source" ||
+                                arg == "--state" || arg == "--metrics";
         if (takesValue && i + 1 >= args.size())
             return bad(arg + " needs a value");
         if (arg == "-n" || arg == "--numeric") {
             numeric = true;
         } else if (arg == "--source") {
             source = args[++i];
+        } else if (arg == "--json") {
+            watch.json = true;
+        } else if (arg == "--state") {
+            watch.state = args[++i];
+        } else if (arg == "--metrics") {
+            watch.metrics = args[++i];
         } else if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "--list" ||
                    arg == "--watch" || arg == "--arp" || arg == "--vendor") {
             if (!command.empty())
@@ -231,6 +389,10 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         return bad("-n goes with --list");
     if (source && command != "--arp")
         return bad("--source goes with --arp");
+    if (watch.json && command != "--list" && command != "--watch")
+        return bad("--json goes with --list or --watch");
+    if ((watch.state || watch.metrics) && command != "--watch")
+        return bad("--state and --metrics go with --watch");
 
     if (command == "--help") {
         out << kUsage;
@@ -245,9 +407,9 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
     if (command == "--vendor")
         return NameVendor(value, vendors, out, err);
     if (command == "--list")
-        return ListTable(net, vendors, numeric, out, err);
+        return ListTable(net, vendors, numeric, watch.json, out, err);
     if (command == "--watch")
-        return Watch(vendors, out, err);
+        return Watch(vendors, watch, out, err);
     LoadVendors(vendors, err);
     return SendOne(value, source ? &*source : nullptr, net, vendors, out, err);
 }

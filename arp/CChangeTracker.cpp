@@ -85,26 +85,43 @@ void CChangeTracker::Unlink(std::uint32_t addr, const Mac& mac)
         m_byMac.erase(it);
 }
 
-void CChangeTracker::Baseline(std::uint32_t addr, const Mac& mac)
+void CChangeTracker::Baseline(std::uint32_t addr, const Mac& mac, int ifindex)
 {
     bool created = false;
     Entry& entry = Touch(addr, created);
     if (!created)
         Unlink(addr, entry.history.mac);
     entry.history.mac = mac;
-    entry.history.since = Clock::now();
+    entry.history.since = entry.history.lastSeen = Clock::now();
+    if (ifindex != 0)
+        entry.history.ifindex = ifindex;
     m_byMac[mac].insert(addr);
 }
 
-void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events)
+void CChangeTracker::Restore(std::uint32_t addr, const History& history, bool wasGateway)
+{
+    if (wasGateway)
+        m_gateways.insert(addr);
+    bool created = false;
+    Entry& entry = Touch(addr, created);
+    if (!created)
+        Unlink(addr, entry.history.mac);
+    entry.history = history;
+    entry.history.changed = false;
+    m_byMac[history.mac].insert(addr);
+}
+
+void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events, int ifindex)
 {
     const Clock::time_point now = Clock::now();
     bool created = false;
     Entry& entry = Touch(addr, created);
     History& history = entry.history;
+    if (ifindex != 0)
+        history.ifindex = ifindex;
     if (created) {
         history.mac = mac;
-        history.since = now;
+        history.since = history.lastSeen = now;
         events.push_back({Kind::New, addr, mac, {}, 0, now});
     } else if (history.mac != mac) {
         const bool back = history.hasPrevious && history.previous == mac;
@@ -115,11 +132,13 @@ void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Eve
         Unlink(addr, history.mac);
         history.previous = history.mac;
         history.previousSince = history.since;
+        history.previousLastSeen = history.lastSeen;
         history.hasPrevious = true;
         history.mac = mac;
-        history.since = now;
+        history.since = history.lastSeen = now;
         history.changed = true;
     } else {
+        history.lastSeen = now;
         return; // the same MAC again: nothing new
     }
 

@@ -32,24 +32,41 @@ public:
         Clock::time_point when;
     };
 
-    // The last two MACs of one address and when each was first seen.
+    // The last two MACs of one address and when each was first and last seen.
     struct History
     {
         Mac mac{};
         Clock::time_point since;
+        Clock::time_point lastSeen;
         bool hasPrevious = false;
         Mac previous{};
         Clock::time_point previousSince;
+        Clock::time_point previousLastSeen;
         bool changed = false; // its MAC changed in this run
+        int ifindex = 0;      // the interface it was last seen on, 0 when not known
     };
 
     explicit CChangeTracker(std::size_t maxAddresses = 65536);
 
     // The table as first dumped: remembered, no events.
-    void Baseline(std::uint32_t addr, const Mac& mac);
+    void Baseline(std::uint32_t addr, const Mac& mac, int ifindex = 0);
 
     // One entry as the kernel now has it; appends what it means to events.
-    void Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events);
+    void Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events, int ifindex = 0);
+
+    // What an earlier run remembered of addr, as if this run had seen it;
+    // wasGateway keeps it as a gateway for eviction.
+    void Restore(std::uint32_t addr, const History& history, bool wasGateway);
+
+    // Whether addr is or was the gateway in this run (or a remembered one).
+    bool WasGateway(std::uint32_t addr) const { return m_gateways.count(addr) != 0; }
+
+    // Every address remembered, least recently seen last among the others.
+    template <typename Visit> void ForEach(Visit&& visit) const
+    {
+        for (const auto& [addr, entry] : m_entries)
+            visit(addr, entry.history);
+    }
 
     // The default gateway's address (network order), 0 when there is none.
     // An address that is or was the gateway is never evicted: a flood of

@@ -46,9 +46,9 @@ bool CNeighbourWatcher::ReadTable(bool baseline, const Sink& sink)
         if (!HasMac(entry))
             continue;
         if (baseline)
-            m_tracker.Baseline(entry.row.dwAddr, MacOf(entry));
+            m_tracker.Baseline(entry.row.dwAddr, MacOf(entry), static_cast<int>(entry.row.dwIndex));
         else
-            m_tracker.Observe(entry.row.dwAddr, MacOf(entry), events);
+            m_tracker.Observe(entry.row.dwAddr, MacOf(entry), events, static_cast<int>(entry.row.dwIndex));
     }
     for (const CChangeTracker::Event& event : events)
         sink(event);
@@ -61,22 +61,24 @@ bool CNeighbourWatcher::Run(int stopFd, const Sink& sink)
     if (!socket.Ok())
         return false;
     ReadGateway();
-    if (!ReadTable(true, sink))
+    if (!ReadTable(!m_options.restored, sink))
         return false;
     if (m_options.ready)
         m_options.ready();
+    if (m_options.tick)
+        m_options.tick();
 
     std::vector<CChangeTracker::Event> events;
     bool routeChanged = false;
     const auto onNeigh = [&](const qv::netlink::NeighEntry& entry, bool deleted) {
         // An entry that goes, or has no address, is no change of address.
         if (!deleted && HasMac(entry))
-            m_tracker.Observe(entry.row.dwAddr, MacOf(entry), events);
+            m_tracker.Observe(entry.row.dwAddr, MacOf(entry), events, static_cast<int>(entry.row.dwIndex));
     };
     const auto onRoute = [&] { routeChanged = true; };
     for (;;) {
         pollfd waitFor[2] = {{socket.Fd(), POLLIN, 0}, {stopFd, POLLIN, 0}};
-        if (::poll(waitFor, 2, -1) < 0) {
+        if (::poll(waitFor, 2, m_options.tick ? 1000 : -1) < 0) {
             if (errno == EINTR)
                 continue;
             return false;
@@ -104,5 +106,7 @@ bool CNeighbourWatcher::Run(int stopFd, const Sink& sink)
         }
         if (read == qv::netlink::EventSocket::Read::Error)
             return false;
+        if (m_options.tick)
+            m_options.tick();
     }
 }

@@ -17,6 +17,12 @@ public:
         int receiveBuffer = 0;       // bytes for the announcement socket, 0 for a large default
         std::function<void()> ready; // after the baseline, on the watching thread
         std::size_t maxAddresses = 65536;
+        // The tracker holds what an earlier run remembered: the first dump
+        // is compared with it rather than taken as the baseline.
+        bool restored = false;
+        // Called on the watching thread after each batch of events and at
+        // least once a second.
+        std::function<void()> tick;
     };
 
     CNeighbourWatcher() : CNeighbourWatcher(Options()) {}
@@ -27,6 +33,9 @@ public:
     bool Run(int stopFd, const Sink& sink);
 
     const CChangeTracker& Tracker() const { return m_tracker; }
+    CChangeTracker& Tracker() { return m_tracker; }
+    void SetRestored(bool restored) { m_options.restored = restored; }
+    void SetTick(std::function<void()> tick) { m_options.tick = std::move(tick); }
     int Resyncs() const { return m_nResyncs; }
 
 private:

@@ -10,3 +10,4 @@ build=${1:-$here/../build}
 "$here/../tests/netns/run-in-netns.sh" "$here/list-vs-arp.sh" "$build"
 "$here/../tests/netns/run-in-netns.sh" "$here/start-cost.sh" "$build"
 "$here/../tests/netns/run-in-netns.sh" "$build/bench/quorvane_bench_watch"
+"$here/../tests/netns/run-in-netns.sh" "$here/watch-service.sh" "$build"

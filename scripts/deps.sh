@@ -4,10 +4,10 @@
 #   deps.sh test   that, plus the tools of the test suite
 #   deps.sh package  what building the Debian package takes
 set -eu
-run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev fonts-wqy-zenhei qt6-translations-l10n"
+run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev nlohmann-json3-dev fonts-wqy-zenhei qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
   dnsmasq-base nftables util-linux libcap2-bin xvfb xauth openbox tint2 xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev prometheus prometheus-node-exporter curl systemd
   dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream"
 package_packages="dpkg-dev debhelper fakeroot lintian"
 packages=$run_packages

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -158,6 +160,78 @@ TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesN
     EXPECT_EQ(out, "00:00:0C:AA:BB:02\tCisco Systems, Inc\n");
     EXPECT_NE(qv::test::ReadFile(alone.dir.Path() + "/err").find("confirmed by the kernel"),
               std::string::npos);
+}
+
+// quorvane --watch --state as the service runs it: started, stopped with
+// SIGTERM once its first dump is compared (its metrics written).
+struct WatchRun
+{
+    std::string out, err;
+    int status = -1;
+    WatchRun(const std::string& dir, const std::string& options)
+    {
+        for (const char* file : {"/metrics.prom", "/pid", "/status"})
+            std::filesystem::remove(dir + file);
+        Shell("sh -c '" + kBin + " --watch " + options + " --metrics " + dir + "/metrics.prom >" + dir +
+              "/out 2>" + dir + "/err & echo $! >" + dir + "/pid; wait $!; echo $? >" + dir +
+              "/status' </dev/null >/dev/null 2>&1 &");
+        const auto exists = [&](const char* file) { return std::filesystem::exists(dir + file); };
+        qv::test::WaitUntil([&] { return exists("/metrics.prom") || exists("/status"); });
+        EXPECT_TRUE(qv::test::WaitUntil([&] { return !qv::test::ReadFile(dir + "/pid").empty(); }));
+        Shell("kill -TERM " + qv::test::ReadFile(dir + "/pid") + " 2>/dev/null");
+        EXPECT_TRUE(qv::test::WaitUntil([&] { return !qv::test::ReadFile(dir + "/status").empty(); }));
+        status = std::atoi(qv::test::ReadFile(dir + "/status").c_str());
+        out = qv::test::ReadFile(dir + "/out");
+        err = qv::test::ReadFile(dir + "/err");
+    }
+};
+
+TEST(CommandLineNetns, AWatchWithStateReportsWhatChangedWhileItWasStopped)
+{
+    QV_REQUIRE_NETNS();
+    qv::test::TempDir dir;
+    const std::string state = dir.Path() + "/state.jsonl";
+    const std::string options = "--json --state " + state;
+    WatchRun first(dir.Path(), options);
+    EXPECT_EQ(first.out, ""); // nothing remembered yet: the table is the baseline
+    const std::string saved = qv::test::ReadFile(state);
+    ASSERT_EQ(saved.substr(0, saved.find('\n')), R"({"format":"quorvane-state","version":1})");
+    EXPECT_NE(saved.find(R"("ip":"10.213.1.2")"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(R"("gateway":true)"), std::string::npos) << saved;
+
+    // The same table again: nothing to say.
+    WatchRun same(dir.Path(), options);
+    EXPECT_EQ(same.out, "");
+    // The gateway's MAC changes and a station appears while no watch runs.
+    Shell("ip neigh replace 10.213.1.2 lladdr 02:66:00:00:00:01 dev h0 && "
+          "ip neigh replace 10.213.1.77 lladdr 00:00:0c:00:00:77 nud permanent dev h0");
+    WatchRun after(dir.Path(), options);
+    Shell("ip neigh replace 10.213.1.2 lladdr 00:00:0c:aa:bb:02 dev h0; ip neigh del 10.213.1.77 dev h0");
+    EXPECT_EQ(after.status, 0);
+    EXPECT_NE(after.out.find(R"("event":"gateway-changed","ip":"10.213.1.2","mac":"02:66:00:00:00:01")"),
+              std::string::npos)
+        << after.out;
+    EXPECT_NE(after.out.find(R"("old_mac":"00:00:0C:AA:BB:02")"), std::string::npos) << after.out;
+    EXPECT_NE(after.out.find(R"("event":"new","ip":"10.213.1.77")"), std::string::npos) << after.out;
+
+    // Not ours: refused, untouched.
+    const std::string foreign = dir.Path() + "/foreign.txt";
+    std::ofstream(foreign) << "192.168.0.1 00:11:22:33:44:55\n";
+    WatchRun refused(dir.Path(), "--state " + foreign);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("is not a quorvane state file"), std::string::npos) << refused.err;
+    EXPECT_EQ(qv::test::ReadFile(foreign), "192.168.0.1 00:11:22:33:44:55\n");
+    // Ours, damaged further on: kept aside, and the watch starts afresh.
+    std::ofstream(state) << R"({"format":"quorvane-state","version":1})"
+                         << "\n{\"ip\":\n";
+    WatchRun damaged(dir.Path(), options);
+    EXPECT_EQ(damaged.status, 0);
+    EXPECT_NE(damaged.err.find("is damaged (line 2 does not parse); kept as " + state + ".bad"),
+              std::string::npos)
+        << damaged.err;
+    EXPECT_EQ(damaged.out, "");
+    EXPECT_TRUE(std::filesystem::exists(state + ".bad"));
+    EXPECT_NE(qv::test::ReadFile(state).find(R"("ip":"10.213.1.2")"), std::string::npos);
 }
 
 // libcap-ng tells syslog of what it could not drop: the helper is given a

@@ -3,6 +3,7 @@
 #include "vendor/CVendorDatabase.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <sstream>
@@ -113,6 +114,22 @@ TEST_F(Cli, ListPrintsOneTabSeparatedLinePerRow)
     net.failFill = true;
     EXPECT_EQ(Run({"--list"}), 1);
     EXPECT_EQ(Lines(err.str()), 1);
+}
+
+// Names reach JSON through its library's escaping: any text comes back as it was.
+TEST_F(Cli, ListAsJsonParsesBackToTheSameTexts)
+{
+    net.rows = {FakeNetworkServices::Row("10.0.0.1", {0x00, 0x00, 0x0C, 1, 2, 3}, 3)};
+    const std::string hostile = "we\"ird\\name\u2028\x01</script>名前";
+    net.names[qv::InetAddr("10.0.0.1")] = hostile;
+    ASSERT_EQ(Run({"--json", "--list"}), 0);
+    const auto list = nlohmann::json::parse(out.str());
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], hostile);
+    EXPECT_EQ(list[0]["ip"], "10.0.0.1");
+    EXPECT_EQ(list[0]["vendor"], "Cisco Systems, Inc");
+    EXPECT_EQ(list[0]["family"], "inet");
+    EXPECT_EQ(Run({"--json", "--arp", "10.0.0.1"}), 2);
 }
 
 TEST_F(Cli, ArpPrintsMacAndVendorOrSaysWhyNot)

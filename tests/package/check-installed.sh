@@ -20,6 +20,9 @@ done
 desktop-file-validate /usr/share/applications/org.quorvane.Quorvane.desktop
 appstreamcli validate --no-net /usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml
 man -l /usr/share/man/man1/quorvane.1.gz >/dev/null
+systemd-analyze verify /lib/systemd/system/quorvane-watch.service
+! systemctl is-enabled quorvane-watch.service >/dev/null 2>&1 || fail "quorvane-watch.service is enabled"
+promtool check rules /usr/share/quorvane/quorvane.rules.yml >/dev/null
 
 nobody="setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all"
 [ "$($nobody quorvane --vendor 00:00:0c:12:34:56)" = "Cisco Systems, Inc" ] || fail "--vendor as nobody"

@@ -1,0 +1,176 @@
+#include "arp/CWatchState.h"
+
+#include "platform/AddressText.h"
+#include "platform/AtomicFile.h"
+#include "vendor/OuiKey.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <map>
+
+#include <net/if.h>
+
+using json = nlohmann::json;
+using Clock = CChangeTracker::Clock;
+
+namespace {
+
+const char kMarker[] = R"({"format":"quorvane-state","version":1})";
+
+bool ParseMac(const std::string& text, CChangeTracker::Mac& mac)
+{
+    const auto bytes = qv::ParseMacText(text);
+    if (!bytes || bytes->size() != 6)
+        return false;
+    std::copy(bytes->begin(), bytes->end(), mac.begin());
+    return true;
+}
+
+// One address's object; false when it is not one of ours.
+bool ParseLine(const std::string& line, std::uint32_t& addr, CChangeTracker::History& history, bool& gateway)
+{
+    const json object = json::parse(line, nullptr, false);
+    if (!object.is_object())
+        return false;
+    const auto text = [&](const char* key, std::string& value) {
+        const auto it = object.find(key);
+        if (it == object.end() || !it->is_string())
+            return false;
+        value = it->get<std::string>();
+        return true;
+    };
+    std::string ip, family, mac, first, last, interface;
+    if (!text("ip", ip) || !text("family", family) || family != "inet" || !qv::ParseDottedQuad(ip, addr) ||
+        !text("mac", mac) || !ParseMac(mac, history.mac) || !text("first_seen", first) ||
+        !CWatchState::ParseTime(first, history.since) || !text("last_seen", last) ||
+        !CWatchState::ParseTime(last, history.lastSeen))
+        return false;
+    if (text("interface", interface))
+        history.ifindex = static_cast<int>(::if_nametoindex(interface.c_str()));
+    const auto gw = object.find("gateway");
+    gateway = gw != object.end() && gw->is_boolean() && gw->get<bool>();
+    if (object.contains("previous_mac")) {
+        std::string previous, previousFirst, previousLast;
+        if (!text("previous_mac", previous) || !ParseMac(previous, history.previous) ||
+            !text("previous_first_seen", previousFirst) ||
+            !CWatchState::ParseTime(previousFirst, history.previousSince) ||
+            !text("previous_last_seen", previousLast) ||
+            !CWatchState::ParseTime(previousLast, history.previousLastSeen))
+            return false;
+        history.hasPrevious = true;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string CWatchState::TimeText(Clock::time_point when)
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000 - (ms % 1000 < 0 ? 1 : 0));
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + length, sizeof text - length, ".%03dZ",
+                  static_cast<int>(((ms % 1000) + 1000) % 1000));
+    return text;
+}
+
+bool CWatchState::ParseTime(const std::string& text, Clock::time_point& when)
+{
+    std::tm utc{};
+    int millis = 0;
+    char zone = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
+                    &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &millis, &zone) != 8 ||
+        zone != 'Z' || text.size() != 24)
+        return false;
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    const std::time_t seconds = ::timegm(&utc);
+    if (seconds == static_cast<std::time_t>(-1))
+        return false;
+    when = Clock::time_point(std::chrono::seconds(seconds) + std::chrono::milliseconds(millis));
+    return true;
+}
+
+CWatchState::Load CWatchState::Read(CChangeTracker& tracker, std::string& problem) const
+{
+    std::ifstream in(m_strPath, std::ios::binary);
+    if (!in) {
+        if (errno == ENOENT)
+            return Load::Missing;
+        problem = std::strerror(errno);
+        return Load::Foreign;
+    }
+    std::string line;
+    // A discarded parse compares unequal to nothing, so it is asked for first.
+    const json first = std::getline(in, line) ? json::parse(line, nullptr, false) : json();
+    if (first.is_discarded() || first != json::parse(kMarker)) {
+        problem = "its first line is not " + std::string(kMarker);
+        return Load::Foreign;
+    }
+    struct Restored
+    {
+        std::uint32_t addr;
+        CChangeTracker::History history;
+        bool gateway;
+    };
+    std::vector<Restored> entries;
+    for (std::size_t number = 2; std::getline(in, line); ++number) {
+        if (line.empty())
+            continue;
+        Restored entry{};
+        if (!ParseLine(line, entry.addr, entry.history, entry.gateway)) {
+            problem = "line " + std::to_string(number) + " does not parse";
+            std::rename(m_strPath.c_str(), (m_strPath + ".bad").c_str());
+            return Load::Damaged;
+        }
+        entries.push_back(entry);
+    }
+    // Least recently seen first, so a bound keeps the newest.
+    std::sort(entries.begin(), entries.end(),
+              [](const Restored& a, const Restored& b) { return a.history.lastSeen < b.history.lastSeen; });
+    for (const Restored& entry : entries)
+        tracker.Restore(entry.addr, entry.history, entry.gateway);
+    return Load::Loaded;
+}
+
+bool CWatchState::Write(const CChangeTracker& tracker, std::string& reason) const
+{
+    std::string text = std::string(kMarker) + "\n";
+    text.reserve(tracker.Size() * 320);
+    // One lookup an interface, not one a station.
+    std::map<int, std::string> interfaces;
+    tracker.ForEach([&](std::uint32_t addr, const CChangeTracker::History& history) {
+        nlohmann::ordered_json object;
+        object["ip"] = qv::InetNtoa(addr);
+        object["family"] = "inet";
+        auto known = interfaces.find(history.ifindex);
+        if (known == interfaces.end()) {
+            char name[IF_NAMESIZE] = {};
+            const bool named = history.ifindex != 0 &&
+                               ::if_indextoname(static_cast<unsigned>(history.ifindex), name) != nullptr;
+            known = interfaces.emplace(history.ifindex, named ? name : "").first;
+        }
+        if (!known->second.empty())
+            object["interface"] = known->second;
+        object["mac"] = qv::MakeMacText(history.mac.data());
+        object["first_seen"] = TimeText(history.since);
+        object["last_seen"] = TimeText(history.lastSeen);
+        object["gateway"] = tracker.WasGateway(addr);
+        if (history.hasPrevious) {
+            object["previous_mac"] = qv::MakeMacText(history.previous.data());
+            object["previous_first_seen"] = TimeText(history.previousSince);
+            object["previous_last_seen"] = TimeText(history.previousLastSeen);
+        }
+        text += object.dump() + "\n";
+    });
+    return qv::WriteFileAtomically(m_strPath, text, reason);
+}
