@@ -52,7 +52,13 @@ struct CNameResolver::State : std::enable_shared_from_this<CNameResolver::State>
     mutable std::condition_variable idle;
     std::deque<std::uint32_t> queue;
     std::unordered_set<std::uint32_t> pending; // queued or under way
-    std::unordered_map<std::uint32_t, std::string> known;
+    struct Known
+    {
+        std::string text;
+        Clock::time_point learned;
+    };
+    std::unordered_map<std::uint32_t, Known> known;
+    Clock::duration refresh{};
     std::vector<Lookup> underWay;
     std::size_t threads = 0;
     std::size_t waiting = 0; // threads waiting for work
@@ -83,7 +89,8 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         guard.unlock();
 
         std::string name;
-        std::string text = state->net->GetHostByAddr(addr, name) ? name : qv::InetNtoa(addr);
+        const auto found = state->net->LookupName(addr, name);
+        std::string text = found == INetworkServices::NameLookup::Found ? name : qv::InetNtoa(addr);
 
         guard.lock();
         std::erase_if(state->underWay, [&](const Lookup& l) { return l.addr == addr; });
@@ -92,11 +99,14 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         if (state->known.size() >= kMaxKnown)
             state->known.clear();
         // A list shows the last name learned, or the address while none is:
-        // an answer that says the same changes nothing there.
+        // an answer that says the same changes nothing there. No answer at
+        // all (a server down) changes nothing either: the name learned stays.
         const auto previous = state->known.find(addr);
-        const bool same =
-            previous != state->known.end() ? previous->second == text : text == qv::InetNtoa(addr);
-        state->known[addr] = text;
+        const bool same = found == INetworkServices::NameLookup::TryLater ||
+                          (previous != state->known.end() ? previous->second.text == text
+                                                          : text == qv::InetNtoa(addr));
+        if (found != INetworkServices::NameLookup::TryLater)
+            state->known[addr] = {text, Clock::now()};
         const CNameResolver::Answer answer = same ? nullptr : state->answer;
         guard.unlock();
         // Outside the lock: the answer may post to a list, which never waits
@@ -158,10 +168,12 @@ void CNameResolver::State::StartGrower()
     }
 }
 
-CNameResolver::CNameResolver(std::shared_ptr<INetworkServices> net, std::size_t maxInFlight)
+CNameResolver::CNameResolver(std::shared_ptr<INetworkServices> net, std::size_t maxInFlight,
+                             std::chrono::milliseconds refresh)
     : m_state(std::make_shared<State>())
 {
     m_state->net = std::move(net);
+    m_state->refresh = refresh;
     m_state->maxThreads = maxInFlight > 0 ? maxInFlight : 1;
 }
 
@@ -179,7 +191,12 @@ void CNameResolver::SetAnswer(Answer answer)
 void CNameResolver::Request(std::uint32_t addr)
 {
     std::lock_guard<std::mutex> guard(m_state->lock);
-    if (m_state->stopping || !m_state->pending.insert(addr).second)
+    if (m_state->stopping)
+        return;
+    if (const auto it = m_state->known.find(addr);
+        it != m_state->known.end() && Clock::now() - it->second.learned < m_state->refresh)
+        return;
+    if (!m_state->pending.insert(addr).second)
         return;
     m_state->queue.push_back(addr);
     if (m_state->waiting > 0) {
@@ -204,7 +221,7 @@ std::optional<std::string> CNameResolver::Known(std::uint32_t addr) const
     const auto it = m_state->known.find(addr);
     if (it == m_state->known.end())
         return std::nullopt;
-    return it->second;
+    return it->second.text;
 }
 
 bool CNameResolver::WaitIdle(std::chrono::milliseconds bound) const

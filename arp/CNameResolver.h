@@ -22,7 +22,11 @@ public:
 
     static constexpr std::size_t kMaxInFlight = 512;
 
-    explicit CNameResolver(std::shared_ptr<INetworkServices> net, std::size_t maxInFlight = kMaxInFlight);
+    // A name learned is asked again only after refresh has passed.
+    static constexpr std::chrono::minutes kRefresh{5};
+
+    explicit CNameResolver(std::shared_ptr<INetworkServices> net, std::size_t maxInFlight = kMaxInFlight,
+                           std::chrono::milliseconds refresh = kRefresh);
     ~CNameResolver();
 
     CNameResolver(const CNameResolver&) = delete;
@@ -31,7 +35,8 @@ public:
     // Where answers go; set before the first Request.
     void SetAnswer(Answer answer);
 
-    // Queues a lookup of addr unless one is already queued or under way.
+    // Queues a lookup of addr unless one is already queued or under way, or
+    // its name was learned less than the refresh time ago.
     void Request(std::uint32_t addr);
 
     // What the last answer for addr gave in this run, if any came.

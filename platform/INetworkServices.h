@@ -38,6 +38,15 @@ public:
     // Reverse name of addr (network order); false when there is none.
     virtual bool GetHostByAddr(std::uint32_t addr, std::string& name) = 0;
 
+    // The same, telling an answer that there is no name (NXDOMAIN) from no
+    // answer at all (a timeout, SERVFAIL), after which a name learned before
+    // still stands.
+    enum class NameLookup { Found, NoName, TryLater };
+    virtual NameLookup LookupName(std::uint32_t addr, std::string& name)
+    {
+        return GetHostByAddr(addr, name) ? NameLookup::Found : NameLookup::NoName;
+    }
+
     // Dotted text of the local address to send from, "127.0.0.1" when none.
     virtual std::string GetLocalAddress() = 0;
 };

@@ -98,19 +98,27 @@ std::uint32_t LinuxNetworkServices::QueryArp(std::uint32_t destIp, std::uint32_t
 
 bool LinuxNetworkServices::GetHostByAddr(std::uint32_t addr, std::string& name)
 {
+    return LookupName(addr, name) == NameLookup::Found;
+}
+
+INetworkServices::NameLookup LinuxNetworkServices::LookupName(std::uint32_t addr, std::string& name)
+{
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = addr;
     char host[NI_MAXHOST] = {};
-    if (::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host, nullptr, 0,
-                      NI_NAMEREQD) != 0)
-        return false;
+    const int result = ::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, host, sizeof host,
+                                     nullptr, 0, NI_NAMEREQD);
+    if (result == EAI_NONAME)
+        return NameLookup::NoName;
+    if (result != 0)
+        return NameLookup::TryLater; // EAI_AGAIN: a timeout or SERVFAIL says nothing of the name
     // A name with control or bidirectional characters would corrupt the list
     // and the saved file, or show as something it is not.
     if (host[0] == '\0' || !qv::IsPlainText(host))
-        return false;
+        return NameLookup::NoName;
     name = host;
-    return true;
+    return NameLookup::Found;
 }
 
 std::string LinuxNetworkServices::GetLocalAddress()

@@ -20,6 +20,7 @@ public:
     std::uint32_t SendARP(std::uint32_t destIp, std::uint32_t srcIp, void* mac,
                           std::uint32_t* length) override;
     bool GetHostByAddr(std::uint32_t addr, std::string& name) override;
+    NameLookup LookupName(std::uint32_t addr, std::string& name) override;
     std::string GetLocalAddress() override;
     std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
                            std::string* detail) override;

@@ -1,14 +1,12 @@
 #include "ui/CListChangeReceiver.h"
 
-#include "ui/CListSink.h"
-
-CListChangeReceiver::CListChangeReceiver(std::weak_ptr<CListSink> sink, QObject* parent)
-    : QObject(parent), m_pSink(std::move(sink))
+CListChangeReceiver::CListChangeReceiver(std::function<void()> apply, QObject* parent)
+    : QObject(parent), m_apply(std::move(apply))
 {
 }
 
 void CListChangeReceiver::Apply()
 {
-    if (auto sink = m_pSink.lock())
-        sink->ApplyQueued();
+    if (m_apply)
+        m_apply();
 }

@@ -2,19 +2,18 @@
 
 #include <QObject>
 
-#include <memory>
+#include <functional>
 
-class CListSink;
-
-// Lives on the list's thread and applies a sink's queued changes when woken.
+// Lives on the list's thread and runs apply there when woken; it knows
+// nothing of who queued the work.
 class CListChangeReceiver : public QObject
 {
     Q_OBJECT
 public:
-    CListChangeReceiver(std::weak_ptr<CListSink> sink, QObject* parent);
+    CListChangeReceiver(std::function<void()> apply, QObject* parent);
 
     Q_INVOKABLE void Apply();
 
 private:
-    std::weak_ptr<CListSink> m_pSink;
+    std::function<void()> m_apply;
 };

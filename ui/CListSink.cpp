@@ -10,7 +10,12 @@ CListSink::CListSink(CArpListCtrl* list) : m_pList(list) {}
 void CListSink::Attach()
 {
     // A child of the list: it goes with the list, on the list's thread.
-    auto* receiver = new CListChangeReceiver(weak_from_this(), m_pList);
+    auto* receiver = new CListChangeReceiver(
+        [sink = weak_from_this()] {
+            if (auto live = sink.lock())
+                live->ApplyQueued();
+        },
+        m_pList);
     std::lock_guard<std::mutex> guard(m_lock);
     m_pReceiver = receiver;
 }

@@ -24,6 +24,7 @@ public:
     std::atomic<int> growBeforeFills{0}; // fills that find one row more than the size query said
     std::uint32_t claimExtraRows = 0;    // a count that says more rows than the block holds
     bool blockResolver = false;
+    std::atomic<bool> nameServerDown{false}; // lookups time out: no answer at all
     std::atomic<int> lookups{0};
     std::atomic<int> fills{0};
     std::atomic<int> arpCalls{0};
@@ -110,6 +111,21 @@ public:
             return false;
         name = it->second;
         return true;
+    }
+
+    NameLookup LookupName(std::uint32_t addr, std::string& name) override
+    {
+        if (nameServerDown) {
+            ++lookups;
+            return NameLookup::TryLater;
+        }
+        return INetworkServices::LookupName(addr, name);
+    }
+
+    void ForgetName(const char* ip)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        names.erase(qv::InetAddr(ip));
     }
 
     std::string GetLocalAddress() override { return localAddress; }
