@@ -102,9 +102,9 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         // an answer that says the same changes nothing there. No answer at
         // all (a server down) changes nothing either: the name learned stays.
         const auto previous = state->known.find(addr);
-        const bool same = found == INetworkServices::NameLookup::TryLater ||
-                          (previous != state->known.end() ? previous->second.text == text
-                                                          : text == qv::InetNtoa(addr));
+        const bool same =
+            found == INetworkServices::NameLookup::TryLater ||
+            (previous != state->known.end() ? previous->second.text == text : text == qv::InetNtoa(addr));
         if (found != INetworkServices::NameLookup::TryLater)
             state->known[addr] = {text, Clock::now()};
         const CNameResolver::Answer answer = same ? nullptr : state->answer;

@@ -49,4 +49,7 @@ public:
 
     // Dotted text of the local address to send from, "127.0.0.1" when none.
     virtual std::string GetLocalAddress() = 0;
+
+    // Dotted text of the default gateway, empty when there is none.
+    virtual std::string GetGatewayAddress() { return std::string(); }
 };

@@ -136,3 +136,10 @@ std::string LinuxNetworkServices::GetLocalAddress()
         return qv::InetNtoa(address);
     return "127.0.0.1";
 }
+
+std::string LinuxNetworkServices::GetGatewayAddress()
+{
+    // The default route's gateway is on the link GetLocalAddress sends from.
+    const auto route = qv::netlink::GetDefaultRoute();
+    return route && route->gateway != 0 ? qv::InetNtoa(route->gateway) : std::string();
+}

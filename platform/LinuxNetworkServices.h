@@ -22,6 +22,7 @@ public:
     bool GetHostByAddr(std::uint32_t addr, std::string& name) override;
     NameLookup LookupName(std::uint32_t addr, std::string& name) override;
     std::string GetLocalAddress() override;
+    std::string GetGatewayAddress() override;
     std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
                            std::string* detail) override;
 

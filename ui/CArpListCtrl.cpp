@@ -80,6 +80,29 @@ void CArpListCtrl::ApplySort()
 {
     if (m_iSortColumn >= 0)
         sortItems(m_iSortColumn, m_sortOrder);
+    ApplyFilter();
+}
+
+void CArpListCtrl::SetFilter(const QString& text)
+{
+    m_strFilter = text;
+    ApplyFilter();
+}
+
+void CArpListCtrl::ApplyFilter()
+{
+    m_shown.clear();
+    m_shown.reserve(static_cast<std::size_t>(rowCount()));
+    for (int row = 0; row < rowCount(); ++row) {
+        bool match = m_strFilter.isEmpty();
+        for (int column = 0; column < columnCount() && !match; ++column)
+            match = GetItemText(row, column).contains(m_strFilter, Qt::CaseInsensitive);
+        if (isRowHidden(row) == match)
+            setRowHidden(row, !match);
+        if (match)
+            m_shown.push_back(row);
+    }
+    emit FilterApplied(static_cast<int>(m_shown.size()), rowCount());
 }
 
 void CArpListCtrl::FitColumns()
@@ -102,11 +125,26 @@ void CArpListCtrl::MarkChanged(const QString& ipText, bool gateway, const QStrin
     mark.gateway = mark.gateway || gateway;
     mark.tip = tip;
     ApplyMarks();
+    emit MarksChanged(true);
 }
 
 bool CArpListCtrl::IsMarked(int row) const
 {
     return m_marks.contains(GetItemText(row, 0));
+}
+
+void CArpListCtrl::ClearMark(const QString& ipText)
+{
+    if (!m_marks.remove(ipText))
+        return;
+    for (int row = 0; row < rowCount(); ++row)
+        if (GetItemText(row, 0) == ipText)
+            for (int column = 0; column < columnCount(); ++column)
+                if (QTableWidgetItem* cell = item(row, column)) {
+                    cell->setData(Qt::BackgroundRole, QVariant());
+                    cell->setData(Qt::ToolTipRole, QVariant());
+                }
+    emit MarksChanged(!m_marks.isEmpty());
 }
 
 void CArpListCtrl::ApplyMarks()
@@ -199,6 +237,7 @@ bool CArpListCtrl::viewportEvent(QEvent* event)
 void CArpListCtrl::DeleteAllItems()
 {
     setRowCount(0);
+    ApplyFilter();
 }
 
 void CArpListCtrl::InsertItem(int index, const QString& text)
@@ -206,12 +245,18 @@ void CArpListCtrl::InsertItem(int index, const QString& text)
     insertRow(index);
     for (int column = 0; column < columnCount(); ++column)
         setItem(index, column, MakeItem(column, column == 0 ? text : QString()));
+    if (m_strFilter.isEmpty() && index == rowCount() - 1)
+        m_shown.push_back(index); // appended and shown: no need to look at the others
+    else
+        ApplyFilter();
 }
 
 void CArpListCtrl::SetItemText(int index, int column, const QString& text)
 {
     if (QTableWidgetItem* cell = item(index, column))
         cell->setText(text);
+    if (!m_strFilter.isEmpty())
+        ApplyFilter();
 }
 
 void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
@@ -236,6 +281,8 @@ void CArpListCtrl::ReplaceRows(const QList<QStringList>& lines)
         }
     }
     // The user's order holds across passes; equal keys keep the table's.
+    if (m_iSortColumn < 0)
+        ApplyFilter();
     ApplySort();
     ApplyMarks();
     int reselect = -1;
@@ -264,6 +311,8 @@ void CArpListCtrl::SetDnsName(const QString& ipText, const QString& name)
         }
     if (changed && m_iSortColumn == 1)
         ApplySort();
+    else if (changed && !m_strFilter.isEmpty())
+        ApplyFilter();
 }
 
 QString CArpListCtrl::GetItemText(int index, int column) const
@@ -274,7 +323,13 @@ QString CArpListCtrl::GetItemText(int index, int column) const
 
 std::string CArpListCtrl::CellText(int row, int column) const
 {
-    return GetItemText(row, column).toStdString();
+    return GetItemText(m_shown[static_cast<std::size_t>(row)], column).toStdString();
+}
+
+std::string CArpListCtrl::HeadingText(int column) const
+{
+    const QTableWidgetItem* heading = horizontalHeaderItem(column);
+    return heading ? heading->text().toStdString() : std::string();
 }
 
 QString CArpListCtrl::ListToText(const CArpListCtrl* list)
@@ -296,6 +351,14 @@ void CArpListCtrl::OnRclick(const QPoint& globalPos)
     QAction* save = menu->addAction(QStringLiteral("保存"));
     save->setData(ID_LIST_SAVE);
     connect(save, &QAction::triggered, this, &CArpListCtrl::OnSave);
+    // The line under the pointer, or the current one from the keyboard.
+    const QPoint at = viewport()->mapFromGlobal(globalPos);
+    const int row = viewport()->rect().contains(at) && rowAt(at.y()) >= 0 ? rowAt(at.y()) : currentRow();
+    if (row >= 0 && IsMarked(row)) {
+        QAction* clear = menu->addAction(QStringLiteral("清除标记"));
+        clear->setData(ID_LIST_CLEAR_MARK);
+        connect(clear, &QAction::triggered, this, [this, ip = GetItemText(row, 0)] { ClearMark(ip); });
+    }
     menu->popup(globalPos);
 }
 
@@ -314,13 +377,32 @@ bool CArpListCtrl::SaveListToFile(CArpListCtrl* list)
         ~Restore() { QDir::setCurrent(directory); }
     } restore{savedDirectory};
 
-    QString path = prompts.chooseSavePath(list->window(), QStringLiteral("Text Files (*.txt)"));
+    // The first type is the one the list was always saved as.
+    static const struct
+    {
+        const char* filter;
+        const char* extension;
+        std::string (*write)(const ITextTable&);
+    } kTypes[] = {{"Text Files (*.txt)", "txt", &qv::ListToText},
+                  {"TSV (*.tsv)", "tsv", &qv::ListToTsv},
+                  {"CSV (*.csv)", "csv", &qv::ListToCsv}};
+    QStringList filters;
+    for (const auto& type : kTypes)
+        filters << QString::fromLatin1(type.filter);
+    QString selected = filters.front();
+    QString path = prompts.chooseSavePath(list->window(), filters.join(QStringLiteral(";;")), &selected);
     if (path.isEmpty())
         return true;
+    std::size_t chosen = std::max<qsizetype>(0, filters.indexOf(selected));
     const QString name = QFileInfo(path).fileName();
     const int dot = name.lastIndexOf(QLatin1Char('.'));
+    // A typed .tsv or .csv says the type whatever filter is left chosen.
+    const QString typed = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+    for (std::size_t i = 1; i < std::size(kTypes); ++i)
+        if (typed == QLatin1String(kTypes[i].extension))
+            chosen = i;
     if (dot < 0 || dot == name.size() - 1) {
-        path += QStringLiteral(".txt");
+        path += QLatin1Char('.') + QLatin1String(kTypes[chosen].extension);
         // The dialog only asked about the name as typed.
         if (QFileInfo::exists(path) &&
             !prompts.confirm(
@@ -328,7 +410,7 @@ bool CArpListCtrl::SaveListToFile(CArpListCtrl* list)
                 QStringLiteral("文件“%1”已存在。要替换它吗？").arg(QDir::toNativeSeparators(path))))
             return true;
     }
-    const std::string text = qv::ListToText(*list);
+    const std::string text = kTypes[chosen].write(*list);
 
     // Written beside the target and renamed over it once every byte is on
     // disk, so a failed write leaves any old file as it was.

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QTableWidget>
 
+#include <vector>
+
 class QMenu;
 
 // The neighbour list: five columns, lines in insertion order, and its own
@@ -14,6 +16,7 @@ class CArpListCtrl : public QTableWidget, public ITextTable
     Q_OBJECT
 public:
     static constexpr int ID_LIST_SAVE = 32773;
+    static constexpr int ID_LIST_CLEAR_MARK = 32775;
 
     explicit CArpListCtrl(QWidget* parent = nullptr);
 
@@ -32,9 +35,16 @@ public:
     // Every line of ipText shows name as its DNS name.
     void SetDnsName(const QString& ipText, const QString& name);
 
-    int RowCount() const override { return rowCount(); }
+    // As the export reads it: the rows the filter shows, in the list's order.
+    int RowCount() const override { return static_cast<int>(m_shown.size()); }
     int ColumnCount() const override { return columnCount(); }
     std::string CellText(int row, int column) const override;
+    std::string HeadingText(int column) const override;
+
+    // Shows only the rows holding text in any column, case-insensitive; an
+    // empty text shows them all. It holds across passes.
+    void SetFilter(const QString& text);
+    const QString& Filter() const { return m_strFilter; }
 
     // Asks for a file and writes the list there. False only when the file
     // could not be written; true after a save and after a cancel.
@@ -56,10 +66,16 @@ public:
     // gateway, amber otherwise), with tip as their tooltip; it survives passes.
     void MarkChanged(const QString& ipText, bool gateway, const QString& tip);
     bool IsMarked(int row) const;
+    bool HasMarks() const { return !m_marks.isEmpty(); }
+    void ClearMark(const QString& ipText);
 
 signals:
     // A refresh pass's changes have all been applied.
     void PassApplied(int result);
+    // The rows shown and all rows, after each change of either.
+    void FilterApplied(int shown, int total);
+    // A line was marked, or a mark cleared.
+    void MarksChanged(bool any);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -72,6 +88,7 @@ private:
     void FitColumns();
     QPoint PopupPosition() const;
     void ApplyMarks();
+    void ApplyFilter();
 
     struct Mark
     {
@@ -83,4 +100,6 @@ private:
     int m_iSortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QList<int> m_defaultWidths;
+    QString m_strFilter;
+    std::vector<int> m_shown; // rows the filter shows, in the list's order
 };

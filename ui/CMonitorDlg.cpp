@@ -25,9 +25,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -92,7 +95,8 @@ template <typename Control> Control* Tag(Control* control, int id, const char* n
 
 CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       m_services(std::move(services)), m_pQueryTarget(std::make_shared<QueryTarget>())
 {
     m_pQueryTarget->dialog = this;
@@ -118,6 +122,7 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
     m_pTray = m_services.makeTray(this);
     connect(m_pTray, &ITrayIcon::LeftButtonUp, this, &CMonitorDlg::OnTrayLeftButtonUp);
     connect(m_pTray, &ITrayIcon::RightButtonUp, this, &CMonitorDlg::OnTrayRightButtonUp);
+    connect(m_pTray, &ITrayIcon::MessageClicked, this, &CMonitorDlg::ShowWindowFromTray);
 
     CreateControls();
     OnInitDialog();
@@ -140,7 +145,7 @@ void CMonitorDlg::CreateControls()
     const DialogUnits du(font());
 
     m_list = Tag(new CArpListCtrl(this), IDC_ARP_LIST, "IDC_ARP_LIST");
-    m_list->setGeometry(du.ToPixels(7, 127, 408, 183));
+    m_list->setGeometry(du.ToPixels(7, 127, 408, 167));
 
     m_banner = Tag(new CBannerStatic(this), IDC_BANNER, "IDC_BANNER");
     m_banner->setPixmap(QPixmap(QStringLiteral(":/quorvane/banner.png")));
@@ -195,6 +200,33 @@ void CMonitorDlg::CreateControls()
     m_btnDownload->setVisible(false);
     connect(m_btnDownload, &QPushButton::clicked, this, &CMonitorDlg::OnDownloadNow);
 
+    // Below the list: the filter, how many rows it shows, and what the marks mean.
+    m_editFilter = new QLineEdit(this);
+    m_editFilter->setObjectName(QStringLiteral("filter"));
+    m_editFilter->setPlaceholderText(QStringLiteral("筛选 (Ctrl+F)"));
+    m_editFilter->setClearButtonEnabled(true);
+    m_editFilter->installEventFilter(this);
+    connect(m_editFilter, &QLineEdit::textChanged, m_list, &CArpListCtrl::SetFilter);
+    m_labelFilterCount = new QLabel(this);
+    m_labelFilterCount->setObjectName(QStringLiteral("filterCount"));
+    m_labelFilterCount->setTextFormat(Qt::PlainText);
+    connect(m_list, &CArpListCtrl::FilterApplied, this, [this](int shown, int total) {
+        m_labelFilterCount->setText(QStringLiteral("显示 %1 / %2 行").arg(shown).arg(total));
+        m_labelFilterCount->setVisible(!m_list->Filter().isEmpty());
+    });
+    m_labelFilterCount->hide();
+    m_labelLegend =
+        new QLabel(QStringLiteral("红色：网关的 MAC 地址已改变　黄色：MAC 地址已改变（右键清除标记）"), this);
+    m_labelLegend->setObjectName(QStringLiteral("legend"));
+    m_labelLegend->setTextFormat(Qt::PlainText);
+    m_labelLegend->hide();
+    connect(m_list, &CArpListCtrl::MarksChanged, m_labelLegend, &QLabel::setVisible);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_editFilter->setFocus(Qt::ShortcutFocusReason);
+        m_editFilter->selectAll();
+    });
+
     // Tab order is the template's order.
     QWidget* order[] = {m_list,
                         m_btnSendArp,
@@ -208,14 +240,49 @@ void CMonitorDlg::CreateControls()
                         m_ipSource->Field(3),
                         m_editReturnedMac,
                         m_editAdapterVendor,
-                        m_btnDownload};
+                        m_btnDownload,
+                        m_editFilter};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : {static_cast<QWidget*>(m_banner), static_cast<QWidget*>(m_linkProductName),
                        static_cast<QWidget*>(m_linkProductText)})
         w->setFocusPolicy(Qt::NoFocus);
 
-    setFixedSize(du.X(422), du.Y(317));
+    // Opens at the template's size; smaller down to the controls and three
+    // rows of the list, larger as the screen allows, the list taking the room.
+    const int rows = m_list->verticalHeader()->defaultSectionSize() * 3 +
+                     m_list->horizontalHeader()->sizeHint().height() + 2 * m_list->frameWidth();
+    setMinimumSize(du.X(422), du.Y(127 + 23) + rows);
+    resize(du.X(422), du.Y(317));
+    LayOut();
+}
+
+void CMonitorDlg::LayOut()
+{
+    const DialogUnits du(font());
+    const int listHeight = std::max(0, height() - du.Y(127) - du.Y(23));
+    m_list->setGeometry(du.X(7), du.Y(127), width() - du.X(14), listHeight);
+    const int strip = du.Y(127) + listHeight + du.Y(4);
+    m_editFilter->setGeometry(du.X(7), strip, du.X(120), du.Y(13));
+    m_labelFilterCount->setGeometry(du.X(131), strip + du.Y(2), du.X(70), du.Y(9));
+    m_labelLegend->setGeometry(du.X(205), strip + du.Y(2), width() - du.X(212), du.Y(9));
+}
+
+void CMonitorDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    LayOut();
+}
+
+bool CMonitorDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // Esc in the filter clears it; it never closes the window from there.
+    if (watched == m_editFilter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_editFilter->clear();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CMonitorDlg::OnInitDialog()
@@ -225,7 +292,10 @@ void CMonitorDlg::OnInitDialog()
     m_linkProductName->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
     m_linkProductText->SetAddress(QString::fromLatin1(qv::links::kProductPageAddress));
     m_ipSource->SetAddress(ntohl(qv::InetAddr(GetLocalAddress().toStdString())));
-    m_ipTarget->SetAddress(0xC0A80001u);
+    // The gateway is the first address worth asking; without one, the template's.
+    const std::string gateway = m_pNet->GetGatewayAddress();
+    const std::uint32_t target = gateway.empty() ? qv::INADDR_NONE_VALUE : qv::InetAddr(gateway);
+    m_ipTarget->SetAddress(target != qv::INADDR_NONE_VALUE ? ntohl(target) : 0xC0A80001u);
     LoadVendorDatabase();
     StartArpWorker();
     if (m_services.watchNeighbours)
@@ -340,6 +410,10 @@ void CMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
         m_list->MarkChanged(
             ip, true,
             QStringLiteral("%1 起，%2 也使用网关的 MAC 地址 %3").arg(when, other, described(event.mac)));
+        // Usually the attacker: it answers with the gateway's address.
+        m_list->MarkChanged(
+            other, false,
+            QStringLiteral("%1 起使用网关 %2 的 MAC 地址 %3").arg(when, ip, described(event.mac)));
         m_pTray->ShowMessage(m_hIcon, QStringLiteral("网关的 MAC 地址被其他地址共用"),
                              QStringLiteral("网关 %1 原 MAC 地址 %2，现为 %3，%4 也使用此地址。")
                                  .arg(ip, described(event.oldMac), described(event.mac), other));
@@ -385,6 +459,11 @@ void CMonitorDlg::OnSendArp()
     const std::uint32_t target = qv::InetAddr(m_ipTarget->GetAddressText());
     m_bQueryRunning = true;
     m_btnSendArp->setEnabled(false);
+    // The last target's answer would pass for this one's while it runs.
+    m_strReturnedMac.clear();
+    m_strAdapterVendor.clear();
+    m_editReturnedMac->setPlaceholderText(QString());
+    UpdateData(false);
     setCursor(Qt::BusyCursor);
     // The request may wait seconds for its answer: never on this thread.
     std::thread([net = m_pNet, answerTo = m_pQueryTarget, source, target] {
@@ -418,10 +497,7 @@ void CMonitorDlg::OnArpAnswer(std::uint32_t result, const std::array<std::uint8_
     unsetCursor();
     if (result == NO_ERROR_CODE) {
         m_strReturnedMac = QString::fromStdString(qv::MakeMacText(mac.data()));
-        const std::string key = qv::MakeOuiKey(mac.data());
-        std::string vendor;
-        m_strAdapterVendor =
-            LookupVendor(vendor, key) ? QString::fromStdString(vendor) : QStringLiteral("N/A");
+        m_strAdapterVendor = QString::fromStdString(qv::VendorText(mac.data(), *m_xmlReader));
         m_editReturnedMac->setPlaceholderText(QString());
     } else {
         // An old answer left in place would pass for this target's.
@@ -444,6 +520,12 @@ void CMonitorDlg::keyPressEvent(QKeyEvent* event)
         switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            // Enter that finishes an address sends the request: a monitor
+            // must not end on it.
+            if (m_ipTarget->isAncestorOf(focusWidget()) || m_ipSource->isAncestorOf(focusWidget())) {
+                OnSendArp();
+                return;
+            }
             // Enter on a focused push button presses it; elsewhere it is OK.
             if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
                 button->click();
@@ -484,6 +566,17 @@ void CMonitorDlg::OnMinimize()
     hide();
 }
 
+void CMonitorDlg::ShowWindowFromTray()
+{
+    if (m_bInTray) {
+        OnTrayLeftButtonUp();
+        return;
+    }
+    showNormal();
+    raise();
+    activateWindow();
+}
+
 void CMonitorDlg::OnTrayLeftButtonUp()
 {
     if (!m_bInTray)
@@ -506,6 +599,8 @@ void CMonitorDlg::OnTrayRightButtonUp(const QPoint& globalPos)
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setObjectName(QStringLiteral("IDR_TRAY_MENU"));
+    menu->addAction(QStringLiteral("显示窗口"))->setData(ID_TRAY_SHOW);
+    menu->addSeparator();
     menu->addAction(QStringLiteral("关于"))->setData(ID_TRAY_ABOUT);
     menu->addAction(QStringLiteral("退出"))->setData(ID_TRAY_EXIT);
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
@@ -519,7 +614,9 @@ void CMonitorDlg::OnTrayRightButtonUp(const QPoint& globalPos)
 
 void CMonitorDlg::OnTrayCommand(int id)
 {
-    if (id == ID_TRAY_ABOUT) {
+    if (id == ID_TRAY_SHOW) {
+        ShowWindowFromTray();
+    } else if (id == ID_TRAY_ABOUT) {
         ShowAboutBox();
     } else if (id == ID_TRAY_EXIT) {
         m_pTray->Remove();

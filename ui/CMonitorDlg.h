@@ -23,6 +23,7 @@ class CColorIPAddressCtrl;
 class CLinkStatic;
 class CListSink;
 class ITrayIcon;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -55,6 +56,7 @@ public:
     static constexpr int IDC_DOWNLOAD = 1009;
     static constexpr int ID_TRAY_ABOUT = 32771;
     static constexpr int ID_TRAY_EXIT = 32772;
+    static constexpr int ID_TRAY_SHOW = 32774;
 
     explicit CMonitorDlg(MonitorServices services = {}, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
@@ -80,6 +82,8 @@ public:
     void OnDownloadNow();
     void OnMinimize();
     void OnTrayLeftButtonUp();
+    // Back from the tray where it was, or to the front when it is not there.
+    void ShowWindowFromTray();
     void OnTrayRightButtonUp(const QPoint& globalPos);
     void OnTrayCommand(int id);
     void ShowAboutBox();
@@ -109,6 +113,9 @@ public:
     QPushButton* m_btnDownload = nullptr;
     QLineEdit* m_editReturnedMac = nullptr;
     QLineEdit* m_editAdapterVendor = nullptr;
+    QLineEdit* m_editFilter = nullptr;
+    QLabel* m_labelFilterCount = nullptr;
+    QLabel* m_labelLegend = nullptr;
     QString m_strReturnedMac;
     QString m_strAdapterVendor;
     QIcon m_hIcon;
@@ -116,9 +123,12 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void LayOut();
     void OnInitDialog();
     void StopArpWorker();
 

@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QTimer>
 
+#include <memory>
+
 CQtTrayIcon::CQtTrayIcon(QObject* parent) : ITrayIcon(parent)
 {
     // XEmbed hosts report the press, not the release: it is the only click
@@ -13,6 +15,7 @@ CQtTrayIcon::CQtTrayIcon(QObject* parent) : ITrayIcon(parent)
         else if (reason == QSystemTrayIcon::Context)
             emit RightButtonUp(QCursor::pos());
     });
+    connect(&m_icon, &QSystemTrayIcon::messageClicked, this, &ITrayIcon::MessageClicked);
 }
 
 bool CQtTrayIcon::IsAvailable() const
@@ -47,7 +50,21 @@ void CQtTrayIcon::ShowMessage(const QIcon& icon, const QString& title, const QSt
                 m_icon.hide();
         });
     }
-    m_icon.showMessage(title, text, QSystemTrayIcon::Warning, kShownMs);
+    // A notification area takes an icon some time after show(); a message
+    // for an icon not yet in it is lost. It waits for the icon's place.
+    if (m_icon.geometry().isValid()) {
+        m_icon.showMessage(title, text, QSystemTrayIcon::Warning, kShownMs);
+        return;
+    }
+    auto* wait = new QTimer(this);
+    auto tries = std::make_shared<int>(0);
+    connect(wait, &QTimer::timeout, this, [this, wait, tries, title, text] {
+        if (m_icon.geometry().isValid() || ++*tries >= 40) {
+            wait->deleteLater();
+            m_icon.showMessage(title, text, QSystemTrayIcon::Warning, kShownMs);
+        }
+    });
+    wait->start(50);
 }
 
 bool CQtTrayIcon::IsShown() const

@@ -24,4 +24,6 @@ public:
 signals:
     void LeftButtonUp();
     void RightButtonUp(const QPoint& globalPos);
+    // The user clicked a notification.
+    void MessageClicked();
 };

@@ -21,10 +21,11 @@ int AskPlain(QWidget* owner, QMessageBox::Icon icon, const QString& title, const
 Prompts DesktopPrompts()
 {
     Prompts prompts;
-    prompts.chooseSavePath = [](QWidget* owner, const QString& filter) {
-        // Save mode, asks before replacing a file, no read-only choice.
-        return QFileDialog::getSaveFileName(owner, QString(), QString(), filter, nullptr,
-                                            QFileDialog::Options());
+    prompts.chooseSavePath = [](QWidget* owner, const QString& filters, QString* selectedFilter) {
+        // Save mode, asks before replacing a file, no read-only choice; the
+        // toolkit's own dialog, so its labels follow the program's language.
+        return QFileDialog::getSaveFileName(owner, QString(), QString(), filters, selectedFilter,
+                                            QFileDialog::DontUseNativeDialog);
     };
     prompts.showError = [](QWidget* owner, const QString& title, const QString& text) {
         AskPlain(owner, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::Ok);

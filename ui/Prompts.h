@@ -13,8 +13,9 @@ namespace qv {
 // instead of blocking.
 struct Prompts
 {
-    // Save-file dialog: the chosen path, empty when cancelled.
-    std::function<QString(QWidget* owner, const QString& filter)> chooseSavePath;
+    // Save-file dialog: the chosen path, empty when cancelled; selectedFilter
+    // receives the filter the user left chosen.
+    std::function<QString(QWidget* owner, const QString& filters, QString* selectedFilter)> chooseSavePath;
     std::function<void(QWidget* owner, const QString& title, const QString& text)> showError;
     std::function<bool(QWidget* owner, const QString& title, const QString& text)> confirm;
     // Runs a dialog modally.

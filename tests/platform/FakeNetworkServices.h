@@ -129,6 +129,8 @@ public:
     }
 
     std::string GetLocalAddress() override { return localAddress; }
+    std::string gatewayAddress;
+    std::string GetGatewayAddress() override { return gatewayAddress; }
 
 private:
     std::mutex m_lock;

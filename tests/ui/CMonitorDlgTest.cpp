@@ -5,6 +5,7 @@
 #include "tests/ui/UiFixtures.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QClipboard>
@@ -76,7 +77,7 @@ TEST_F(MainWindow, HasEveryControlOfTheTemplateWithItsTextAndState)
     EXPECT_EQ(dialog->m_banner->Address(), QString::fromLatin1(qv::links::kBannerAddress));
 }
 
-TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
+TEST_F(MainWindow, TheListTakesTheRoomOfAResizedWindowAndTheTabOrderIsTheTemplates)
 {
     auto dialog = MakeDialog();
     // Column widths keep the template's proportions in the font in use.
@@ -84,22 +85,42 @@ TEST_F(MainWindow, FixedSizeMinimiseButNoMaximiseAndTemplateTabOrder)
     EXPECT_NEAR(dialog->m_list->columnWidth(3), 180 * scale, 1.0);
     EXPECT_GE(dialog->m_list->columnWidth(2),
               dialog->m_list->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0C:12:34:56")));
-    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // Opens at the template's size, may shrink to the controls and three
+    // rows (a 1280x720 screen at 150 %), and grows with the list taking the room.
+    const QSize opened = dialog->size();
+    EXPECT_LT(dialog->minimumHeight() * 3 / 2, 720 - 40);
+    EXPECT_LT(dialog->minimumHeight(), opened.height());
+    const QRect fields = dialog->m_ipTarget->geometry();
+    const QRect list = dialog->m_list->geometry();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    dialog->resize(opened + QSize(200, 300));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->geometry() == list.adjusted(0, 0, 200, 300); }))
+        << dialog->m_list->height() << " " << list.height();
+    EXPECT_EQ(dialog->m_ipTarget->geometry(), fields);
+    EXPECT_GT(dialog->m_editFilter->geometry().top(), dialog->m_list->geometry().bottom());
+    EXPECT_LT(dialog->m_editFilter->geometry().bottom(), dialog->height());
+    dialog->resize(dialog->minimumSize());
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return dialog->m_list->height() >= 3 * dialog->m_list->verticalHeader()->defaultSectionSize();
+    }));
+    dialog->resize(opened);
     // Controls sit in template order from the top: banner, fields, list.
     EXPECT_LT(dialog->m_banner->geometry().bottom(), dialog->m_ipSource->geometry().top());
     EXPECT_LT(dialog->m_ipSource->geometry().right(), dialog->m_ipTarget->geometry().left());
     EXPECT_LT(dialog->m_editAdapterVendor->geometry().bottom(), dialog->m_list->geometry().top());
 
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     dialog->activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->m_list->hasFocus(); }));
     // Real Tab presses, from the list round to the list: one stop per control.
-    const std::vector<QWidget*> expected{dialog->m_btnSendArp,         dialog->m_ipTarget->Field(0),
-                                         dialog->m_ipSource->Field(0), dialog->m_editReturnedMac,
-                                         dialog->m_editAdapterVendor,  dialog->m_list};
+    const std::vector<QWidget*> expected{dialog->m_btnSendArp,
+                                         dialog->m_ipTarget->Field(0),
+                                         dialog->m_ipSource->Field(0),
+                                         dialog->m_editReturnedMac,
+                                         dialog->m_editAdapterVendor,
+                                         dialog->m_editFilter,
+                                         dialog->m_list};
     std::vector<QWidget*> order;
     QString selectedOnEntry;
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -231,6 +252,31 @@ TEST_F(MainWindow, AChangedGatewayIsMarkedRedAcrossPassesAndToldThroughTheTray)
     EXPECT_EQ(list.item(0, 4)->background().color(), QColor(255, 138, 128));
     EXPECT_TRUE(list.item(0, 2)->toolTip().contains(QStringLiteral("00:00:0C:01:02:03")));
     EXPECT_EQ(list.item(1, 0)->background().style(), Qt::NoBrush);
+    EXPECT_TRUE(dialog->m_labelLegend->isVisibleTo(dialog.get()));
+
+    // The address that answers with the gateway's MAC is marked too.
+    event.kind = CChangeTracker::Kind::Shared;
+    event.other = qv::InetAddr("10.0.0.3");
+    dialog->OnNeighbourEvent(event);
+    EXPECT_TRUE(list.IsMarked(1));
+    // Its popup clears a mark; with none left the legend goes.
+    for (int row : {1, 0}) {
+        list.setCurrentCell(row, 0);
+        list.OnRclick(list.viewport()->mapToGlobal(QPoint(-10, -10)));
+        QMenu* menu = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            for (QMenu* m : list.findChildren<QMenu*>())
+                if (m->isVisible())
+                    menu = m;
+            return menu != nullptr;
+        }));
+        ASSERT_EQ(menu->actions().size(), 2);
+        EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("清除标记"));
+        menu->actions()[1]->trigger();
+        menu->close();
+        EXPECT_FALSE(list.IsMarked(row));
+    }
+    EXPECT_FALSE(dialog->m_labelLegend->isVisibleTo(dialog.get()));
 }
 
 TEST_F(MainWindow, EmptyOrFailingSnapshotsEmptyTheList)
@@ -278,6 +324,42 @@ TEST_F(MainWindow, ClosingWhileManyPassesRunDoesNotCrash)
     SUCCEED();
 }
 
+TEST_F(MainWindow, AFilterShowsMatchingRowsAcrossPassesAndEscClearsIt)
+{
+    net->gatewayAddress = "10.0.0.1";
+    period = std::chrono::milliseconds(200);
+    auto dialog = MakeDialog();
+    dialog->show();
+    ASSERT_TRUE(WaitForPass(*dialog));
+    // The first target worth asking is the gateway.
+    EXPECT_STREQ(dialog->m_ipTarget->GetAddressText(), "10.0.0.1");
+    QTest::keyClick(dialog->m_list, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), dialog->m_editFilter);
+    QTest::keyClicks(dialog->m_editFilter, QStringLiteral("ROUTER"));
+    const auto shown = [&] {
+        QStringList ips;
+        for (int row = 0; row < dialog->m_list->rowCount(); ++row)
+            if (!dialog->m_list->isRowHidden(row))
+                ips << dialog->m_list->GetItemText(row, 0);
+        return ips.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(shown(), QStringLiteral("10.0.0.1"));
+    EXPECT_TRUE(dialog->m_labelFilterCount->isVisibleTo(dialog.get()));
+    EXPECT_EQ(dialog->m_labelFilterCount->text(), QStringLiteral("显示 1 / 2 行"));
+    // The next pass keeps it, and a new row that matches shows.
+    net->SetRows(
+        {net->rows[0], net->rows[1], FakeNetworkServices::Row("10.0.0.9", {0, 0, 0x0C, 9, 9, 9}, 3)});
+    net->SetName("10.0.0.9", "router2.test");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == QStringLiteral("10.0.0.1 10.0.0.9"); }, 10000))
+        << shown().toStdString();
+    QSignalSpy finished(dialog.get(), &QDialog::finished);
+    QTest::keyClick(dialog->m_editFilter, Qt::Key_Escape);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(dialog->m_editFilter->text(), QString());
+    EXPECT_EQ(shown(), QStringLiteral("10.0.0.1 10.0.0.3 10.0.0.9"));
+    EXPECT_FALSE(dialog->m_labelFilterCount->isVisibleTo(dialog.get()));
+}
+
 TEST_F(MainWindow, EnterOnTheButtonSendsAndElsewhereEndsTheDialogLikeOkAndEscLikeCancel)
 {
     {
@@ -292,11 +374,25 @@ TEST_F(MainWindow, EnterOnTheButtonSendsAndElsewhereEndsTheDialogLikeOkAndEscLik
         EXPECT_EQ(net->arpCalls.load(), 1);
         net->arpCalls = 0;
     }
-    for (int target = 0; target < 3; ++target) {
+    // Enter that finishes an address sends, and the window stays.
+    for (int field = 0; field < 2; ++field) {
+        auto dialog = MakeDialog();
+        dialog->show();
+        QSignalSpy finished(dialog.get(), &QDialog::finished);
+        QSignalSpy answered(dialog.get(), &CMonitorDlg::ArpAnswered);
+        CColorIPAddressCtrl* address = field == 0 ? dialog->m_ipTarget : dialog->m_ipSource;
+        address->Field(3)->setFocus();
+        QTest::keyClick(address->Field(3), Qt::Key_Return);
+        ASSERT_TRUE(answered.wait(10000)) << field;
+        EXPECT_EQ(finished.count(), 0) << "Enter in an address field ended the program";
+        EXPECT_EQ(net->arpCalls.load(), 1);
+        net->arpCalls = 0;
+    }
+    for (int target = 0; target < 2; ++target) {
         auto dialog = MakeDialog();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-        QWidget* focus[] = {dialog->m_list, dialog->m_ipTarget->Field(2), dialog->m_editReturnedMac};
+        QWidget* focus[] = {dialog->m_list, dialog->m_editReturnedMac};
         focus[target]->setFocus();
         dialog->m_editReturnedMac->setText(QStringLiteral("kept"));
         QSignalSpy finished(dialog.get(), &QDialog::finished);

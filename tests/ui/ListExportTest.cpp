@@ -51,6 +51,49 @@ TEST_F(Export, WritesTheExactBytesOfEveryRow)
     EXPECT_TRUE(errors.empty());
 }
 
+// The first type is the one the list was always saved as; TSV and CSV come
+// by the filter left chosen or by the typed extension.
+TEST_F(Export, EachTypeWritesItsOwnBytesAndSaveTakesTheRowsTheFilterShows)
+{
+    Add({"10.0.0.1", "gw, \"main\"", "00:11:22:33:44:55", "Cisco Systems, Inc", "Dynamic"});
+    Add({"10.0.0.2", "b", "02:00:00:00:00:02", "Locally administered", "Static"});
+    const std::string tsv = "IP address\tDNS Name\tMAC Address\tProducer\tType\n"
+                            "10.0.0.1\tgw, \"main\"\t00:11:22:33:44:55\tCisco Systems, Inc\tDynamic\n"
+                            "10.0.0.2\tb\t02:00:00:00:00:02\tLocally administered\tStatic\n";
+    const std::string csv =
+        "IP address,DNS Name,MAC Address,Producer,Type\r\n"
+        "10.0.0.1,\"gw, \"\"main\"\"\",00:11:22:33:44:55,\"Cisco Systems, Inc\",Dynamic\r\n"
+        "10.0.0.2,b,02:00:00:00:00:02,Locally administered,Static\r\n";
+    const struct
+    {
+        const char* typed;
+        const char* filter;
+        const char* written;
+        std::string bytes;
+    } cases[] = {
+        {"plain", "", "plain.txt",
+         "10.0.0.1\tgw, \"main\"\t00:11:22:33:44:55\tCisco Systems, Inc\tDynamic\t\r"
+         "10.0.0.2\tb\t02:00:00:00:00:02\tLocally administered\tStatic\t\r"},
+        {"by-filter", "TSV (*.tsv)", "by-filter.tsv", tsv},
+        {"by-filter", "CSV (*.csv)", "by-filter.csv", csv},
+        {"typed.TSV", "", "typed.TSV", tsv},
+        {"typed.csv", "Text Files (*.txt)", "typed.csv", csv},
+    };
+    for (const auto& c : cases) {
+        savePath = QString::fromStdString(In(c.typed));
+        saveFilter = QString::fromLatin1(c.filter);
+        ASSERT_TRUE(CArpListCtrl::SaveListToFile(&list));
+        EXPECT_EQ(qv::test::ReadFile(In(c.written)), c.bytes) << c.written;
+    }
+    EXPECT_EQ(offeredFilters, QStringLiteral("Text Files (*.txt);;TSV (*.tsv);;CSV (*.csv)"));
+    list.SetFilter(QStringLiteral("LOCALLY"));
+    savePath = QString::fromStdString(In("shown.tsv"));
+    ASSERT_TRUE(CArpListCtrl::SaveListToFile(&list));
+    EXPECT_EQ(qv::test::ReadFile(In("shown.tsv")),
+              "IP address\tDNS Name\tMAC Address\tProducer\tType\n"
+              "10.0.0.2\tb\t02:00:00:00:00:02\tLocally administered\tStatic\n");
+}
+
 TEST_F(Export, AnEmptyListGivesAnEmptyFileReplacingAnOldOne)
 {
     std::ofstream(In("old.txt")) << "old content";
@@ -97,7 +140,7 @@ TEST_F(Export, CancelWritesNothingAndTheCurrentFolderIsKept)
     savePath.clear();
     EXPECT_TRUE(CArpListCtrl::SaveListToFile(&list));
     EXPECT_EQ(QDir::currentPath(), before);
-    qv::ActivePrompts().chooseSavePath = [this](QWidget*, const QString&) {
+    qv::ActivePrompts().chooseSavePath = [this](QWidget*, const QString&, QString*) {
         QDir::setCurrent(QString::fromStdString(dir.Path())); // as a file dialog may do
         return QString::fromStdString(In("x.txt"));
     };

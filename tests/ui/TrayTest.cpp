@@ -67,20 +67,38 @@ TEST_F(Tray, ALeftClickBringsTheWindowBackAndRemovesTheIcon)
     EXPECT_TRUE(tray->shown);
 }
 
-TEST_F(Tray, TheMenuOffersAboutAndExitAndAboutKeepsTheTrayState)
+TEST_F(Tray, TheMenuOffersShowAboutAndExitAndAboutKeepsTheTrayState)
 {
     Minimise();
     QMenu* menu = OpenMenu();
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 2);
-    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("关于"));
-    EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("退出"));
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    EXPECT_EQ(texts,
+              (QStringList{QStringLiteral("显示窗口"), QStringLiteral("关于"), QStringLiteral("退出")}));
     Choose(menu, CMonitorDlg::ID_TRAY_ABOUT);
     ASSERT_TRUE(QTest::qWaitFor([&] { return modalTitles.size() == 1; }));
     EXPECT_EQ(modalTitles[0], QStringLiteral("关于 Quorvane"));
     EXPECT_TRUE(dialog->IsInTray());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(exits.empty());
+}
+
+// "显示窗口" and a click on a notice bring the window back where it was.
+TEST_F(Tray, ShowWindowAndAClickedNoticeBringTheWindowBack)
+{
+    const QPoint before = dialog->pos();
+    Minimise();
+    QMenu* menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    Choose(menu, CMonitorDlg::ID_TRAY_SHOW);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->IsInTray() && dialog->isVisible(); }));
+    EXPECT_EQ(dialog->pos(), before);
+    Minimise();
+    emit tray->MessageClicked();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->IsInTray() && dialog->isVisible(); }));
 }
 
 TEST_F(Tray, ADismissedMenuChangesNothing)

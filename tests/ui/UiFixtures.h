@@ -68,6 +68,8 @@ struct DialogFixture : ::testing::Test
     std::vector<QString> confirmations;
     bool confirmAnswer = true;
     QString savePath;
+    QString saveFilter;     // the filter the user leaves chosen; empty: the first
+    QString offeredFilters; // what the dialog offered
     std::chrono::milliseconds period{3600000};
 
     void SetUp() override
@@ -82,7 +84,12 @@ struct DialogFixture : ::testing::Test
             confirmations.push_back(text);
             return confirmAnswer;
         };
-        p.chooseSavePath = [this](QWidget*, const QString&) { return savePath; };
+        p.chooseSavePath = [this](QWidget*, const QString& filters, QString* selected) {
+            offeredFilters = filters;
+            if (selected && !saveFilter.isEmpty())
+                *selected = saveFilter;
+            return savePath;
+        };
         net->rows = {FakeNetworkServices::Row("10.0.0.1", {0x00, 0x00, 0x0C, 1, 2, 3}, 3),
                      FakeNetworkServices::Row("10.0.0.3", {0xAA, 0x00, 0x04, 1, 2, 3}, 4)};
         net->names[qv::InetAddr("10.0.0.1")] = "router.test";
