@@ -1,5 +1,6 @@
 #include "app/CMonitorApp.h"
 
+#include "ui/CMissingQtTexts.h"
 #include "ui/CMonitorDlg.h"
 
 #include <QApplication>
@@ -56,12 +57,14 @@ int CMonitorApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.6"));
+    QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
     // The window speaks Chinese whatever the locale: so do Qt's own dialogs
     // and buttons (Debian qt6-translations-l10n).
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    CMissingQtTexts missing;
+    QApplication::installTranslator(&missing);
     // Closing the window ends the program, even while the About box is up.
     QApplication::setQuitOnLastWindowClosed(false);
     InitInstance();

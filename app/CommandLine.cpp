@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <map>
 #include <csignal>
@@ -310,8 +311,13 @@ int SendOne(const std::string& target, const std::string* source, INetworkServic
             CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
 {
     std::uint32_t targetIp = 0;
-    if (!ParseDottedQuad(target, targetIp)) {
-        err << "quorvane: '" << QuoteForMessage(target) << "' is not an IPv4 address\n";
+    // Only what cannot be an address is asked of the resolver: a mistyped
+    // address must not become a name query.
+    const bool name =
+        std::any_of(target.begin(), target.end(), [](unsigned char c) { return std::isalpha(c); });
+    if (!ParseDottedQuad(target, targetIp) && !(name && net.ResolveHost(target, targetIp))) {
+        err << "quorvane: '" << QuoteForMessage(target) << "' is not an IPv4 address"
+            << (name ? " or a host name with one" : "") << "\n";
         return 2;
     }
     const std::string sourceText = source ? *source : net.GetLocalAddress();

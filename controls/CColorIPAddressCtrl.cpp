@@ -160,6 +160,14 @@ bool CColorIPAddressCtrl::eventFilter(QObject* watched, QEvent* event)
     m_iAdvancedTo = -1;
     if (key->matches(QKeySequence::Paste))
         return PasteAddress() || QFrame::eventFilter(watched, event);
+    // A digit into a whole number, after a click placed the caret in it,
+    // starts the number afresh: typing an address over one gives that address.
+    if (key->text().size() == 1 && key->text()[0].isDigit() && field->text().size() >= 3 &&
+        !field->hasSelectedText()) {
+        field->setText(key->text());
+        OnEdited(index);
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {

@@ -11,6 +11,11 @@ class CLinkStatic : public CLinkLabel
 public:
     explicit CLinkStatic(const QString& text, QWidget* parent = nullptr);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void UpdateLook();
+
     QColor m_crText;
 };

@@ -50,6 +50,14 @@ public:
     // Dotted text of the local address to send from, "127.0.0.1" when none.
     virtual std::string GetLocalAddress() = 0;
 
+    // The IPv4 address (network order) of a host name; false when it has none.
+    virtual bool ResolveHost(const std::string& name, std::uint32_t& addr)
+    {
+        (void)name;
+        (void)addr;
+        return false;
+    }
+
     // Dotted text of the default gateway, empty when there is none.
     virtual std::string GetGatewayAddress() { return std::string(); }
 };

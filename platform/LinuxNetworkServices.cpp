@@ -143,3 +143,16 @@ std::string LinuxNetworkServices::GetGatewayAddress()
     const auto route = qv::netlink::GetDefaultRoute();
     return route && route->gateway != 0 ? qv::InetNtoa(route->gateway) : std::string();
 }
+
+bool LinuxNetworkServices::ResolveHost(const std::string& name, std::uint32_t& addr)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+        return false;
+    addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    ::freeaddrinfo(found);
+    return true;
+}

@@ -23,6 +23,7 @@ public:
     NameLookup LookupName(std::uint32_t addr, std::string& name) override;
     std::string GetLocalAddress() override;
     std::string GetGatewayAddress() override;
+    bool ResolveHost(const std::string& name, std::uint32_t& addr) override;
     std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
                            std::string* detail) override;
 

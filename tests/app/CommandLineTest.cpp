@@ -143,6 +143,12 @@ TEST_F(Cli, ArpPrintsMacAndVendorOrSaysWhyNot)
                          "AA:00:04:00:01:02\tDIGITAL EQUIPMENT CORPORATION\n");
     EXPECT_EQ(Run({"--arp", "10.0.0.9"}), 1);
     EXPECT_NE(err.str().find("no reply"), std::string::npos) << err.str();
+    // A host name is resolved; an address with a typo is never asked for as one.
+    net.hosts["router.test"] = "10.0.0.1";
+    out.str("");
+    EXPECT_EQ(Run({"--arp", "router.test"}), 0);
+    EXPECT_EQ(out.str(), "AA:00:04:00:01:02\tDIGITAL EQUIPMENT CORPORATION\n");
+    EXPECT_EQ(Run({"--arp", "nowhere.test"}), 2);
 }
 
 } // namespace

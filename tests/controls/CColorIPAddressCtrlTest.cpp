@@ -82,6 +82,12 @@ TEST(IpAddressField, TypingClampsMovesOnAndPastingFillsAllFour)
     QGuiApplication::clipboard()->setText(QStringLiteral("10.77.0.2"));
     QTest::keyClick(field.focusWidget(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_STREQ(field.GetAddressText(), "10.77.0.2");
+    // A click into the first number of an address, then a whole address typed.
+    field.SetAddress(0xC0A80001u);
+    QTest::mouseClick(field.Field(0), Qt::LeftButton, {}, QPoint(2, field.Field(0)->height() / 2));
+    field.Field(0)->setCursorPosition(0);
+    type(QStringLiteral("10.99.1.40"));
+    EXPECT_STREQ(field.GetAddressText(), "10.99.1.40");
 }
 
 TEST(IpAddressField, EachControlKeepsItsOwnText)

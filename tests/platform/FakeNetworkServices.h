@@ -130,6 +130,15 @@ public:
 
     std::string GetLocalAddress() override { return localAddress; }
     std::string gatewayAddress;
+    std::map<std::string, std::string> hosts; // name -> dotted address
+    bool ResolveHost(const std::string& name, std::uint32_t& addr) override
+    {
+        const auto it = hosts.find(name);
+        if (it == hosts.end())
+            return false;
+        addr = qv::InetAddr(it->second);
+        return true;
+    }
     std::string GetGatewayAddress() override { return gatewayAddress; }
 
 private:
