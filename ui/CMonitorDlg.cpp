@@ -12,6 +12,8 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CArpListCtrl.h"
 #include "ui/CListSink.h"
+#include "ui/CManualQuery.h"
+#include "ui/CTrayHandler.h"
 #include "ui/CQtTrayIcon.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
@@ -39,17 +41,6 @@
 #include <arpa/inet.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-// What a query thread answers to; cleared when the window goes, so a late
-// answer reaches nothing.
-struct CMonitorDlg::QueryTarget
-{
-    std::mutex lock;
-    CMonitorDlg* dialog = nullptr;
-    // The answer crosses threads here, under the lock; only a wake-up goes through Qt.
-    std::uint32_t result = 0;
-    std::array<std::uint8_t, 6> mac{};
-};
 
 // Events from the watcher's thread, taken on the window's.
 struct CMonitorDlg::WatchQueue
@@ -97,9 +88,8 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_services(std::move(services)), m_pQueryTarget(std::make_shared<QueryTarget>())
+      m_services(std::move(services))
 {
-    m_pQueryTarget->dialog = this;
     m_pWatchQueue = std::make_shared<WatchQueue>();
     m_pWatchQueue->dialog = this;
     if (!m_services.net)
@@ -114,12 +104,16 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
         };
     qv::InitResources();
     m_pNet = m_services.net;
+    m_pQuery = new CManualQuery(m_pNet, this);
+    connect(m_pQuery, &CManualQuery::Answered, this, &CMonitorDlg::OnArpAnswer);
     m_xmlReader = std::make_shared<CVendorDatabase>();
     m_hIcon.addFile(QStringLiteral(":/quorvane/icon16.png"));
     m_hIcon.addFile(QStringLiteral(":/quorvane/icon.png"));
     m_hIcon.addFile(QStringLiteral(":/quorvane/icon128.png"));
 
     m_pTray = m_services.makeTray(this);
+    m_pTrayHandler = new CTrayHandler(this, m_pTray, m_hIcon);
+    connect(m_pTrayHandler, &CTrayHandler::Command, this, &CMonitorDlg::OnTrayCommand);
     connect(m_pTray, &ITrayIcon::LeftButtonUp, this, &CMonitorDlg::OnTrayLeftButtonUp);
     connect(m_pTray, &ITrayIcon::RightButtonUp, this, &CMonitorDlg::OnTrayRightButtonUp);
     connect(m_pTray, &ITrayIcon::MessageClicked, this, &CMonitorDlg::ShowWindowFromTray);
@@ -130,10 +124,6 @@ CMonitorDlg::CMonitorDlg(MonitorServices services, QWidget* parent)
 
 CMonitorDlg::~CMonitorDlg()
 {
-    {
-        std::lock_guard<std::mutex> guard(m_pQueryTarget->lock);
-        m_pQueryTarget->dialog = nullptr;
-    }
     StopWatcher();
     // The worker must be off the list and the reader before they go.
     StopArpWorker();
@@ -452,12 +442,11 @@ void CMonitorDlg::UpdateData(bool saveAndValidate)
 
 void CMonitorDlg::OnSendArp()
 {
-    if (m_bQueryRunning)
+    if (m_pQuery->IsRunning())
         return;
     UpdateData(true);
     const std::uint32_t source = qv::InetAddr(m_ipSource->GetAddressText());
     const std::uint32_t target = qv::InetAddr(m_ipTarget->GetAddressText());
-    m_bQueryRunning = true;
     m_btnSendArp->setEnabled(false);
     // The last target's answer would pass for this one's while it runs.
     m_strReturnedMac.clear();
@@ -465,34 +454,16 @@ void CMonitorDlg::OnSendArp()
     m_editReturnedMac->setPlaceholderText(QString());
     UpdateData(false);
     setCursor(Qt::BusyCursor);
-    // The request may wait seconds for its answer: never on this thread.
-    std::thread([net = m_pNet, answerTo = m_pQueryTarget, source, target] {
-        std::uint8_t buffer[8] = {};
-        std::uint32_t length = 6;
-        const std::uint32_t result = net->SendARP(target, source, buffer, &length);
-        std::lock_guard<std::mutex> guard(answerTo->lock);
-        answerTo->result = result;
-        std::memcpy(answerTo->mac.data(), buffer, answerTo->mac.size());
-        if (answerTo->dialog)
-            QMetaObject::invokeMethod(answerTo->dialog, "TakeArpAnswer", Qt::QueuedConnection);
-    }).detach();
+    m_pQuery->Start(source, target);
 }
 
-void CMonitorDlg::TakeArpAnswer()
+bool CMonitorDlg::IsQueryRunning() const
 {
-    std::uint32_t result = 0;
-    std::array<std::uint8_t, 6> mac{};
-    {
-        std::lock_guard<std::mutex> guard(m_pQueryTarget->lock);
-        result = m_pQueryTarget->result;
-        mac = m_pQueryTarget->mac;
-    }
-    OnArpAnswer(result, mac);
+    return m_pQuery->IsRunning();
 }
 
 void CMonitorDlg::OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac)
 {
-    m_bQueryRunning = false;
     m_btnSendArp->setEnabled(true);
     unsetCursor();
     if (result == NO_ERROR_CODE) {
@@ -547,69 +518,38 @@ void CMonitorDlg::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     // X11 says nothing before a minimise: act on the change to minimised.
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !m_bInTray)
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !IsInTray())
         QTimer::singleShot(0, this, &CMonitorDlg::OnMinimize);
 }
 
 void CMonitorDlg::OnMinimize()
 {
-    if (m_bInTray || !(windowState() & Qt::WindowMinimized))
-        return;
-    // Without a notification area there would be nothing to bring the window
-    // back with: it stays an ordinary minimised window.
-    if (!m_pTray->IsAvailable() || !m_pTray->Add(m_hIcon, QStringLiteral("Quorvane"))) {
-        m_pTray->Remove();
-        return;
-    }
-    m_bInTray = true;
-    m_ptBeforeTray = pos();
-    hide();
+    m_pTrayHandler->Minimise();
 }
 
 void CMonitorDlg::ShowWindowFromTray()
 {
-    if (m_bInTray) {
-        OnTrayLeftButtonUp();
-        return;
-    }
-    showNormal();
-    raise();
-    activateWindow();
+    m_pTrayHandler->ShowWindow();
 }
 
 void CMonitorDlg::OnTrayLeftButtonUp()
 {
-    if (!m_bInTray)
-        return;
-    m_bInTray = false;
-    // Hiding the icon inside its own click handler is not safe.
-    QTimer::singleShot(0, m_pTray, &ITrayIcon::Remove);
-    // Back where it was: a window the manager placed would otherwise come
-    // back offset by its frame.
-    move(m_ptBeforeTray);
-    showNormal();
-    raise();
-    activateWindow();
+    m_pTrayHandler->Restore();
 }
 
 void CMonitorDlg::OnTrayRightButtonUp(const QPoint& globalPos)
 {
-    if (m_pTrayMenu)
-        m_pTrayMenu->close();
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->setObjectName(QStringLiteral("IDR_TRAY_MENU"));
-    menu->addAction(QStringLiteral("显示窗口"))->setData(ID_TRAY_SHOW);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("关于"))->setData(ID_TRAY_ABOUT);
-    menu->addAction(QStringLiteral("退出"))->setData(ID_TRAY_EXIT);
-    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
-        const int id = action->data().toInt();
-        QTimer::singleShot(0, this, [this, id] { OnTrayCommand(id); });
-    });
-    m_pTrayMenu = menu;
-    // Centred on the cursor, top edge at the cursor.
-    menu->popup(globalPos - QPoint(menu->sizeHint().width() / 2, 0));
+    m_pTrayHandler->PopupMenu(globalPos);
+}
+
+bool CMonitorDlg::IsInTray() const
+{
+    return m_pTrayHandler->IsInTray();
+}
+
+QMenu* CMonitorDlg::TrayMenu() const
+{
+    return m_pTrayHandler->Menu();
 }
 
 void CMonitorDlg::OnTrayCommand(int id)

@@ -3,6 +3,7 @@
 #include "arp/CArpRefresher.h"
 #include "arp/CChangeTracker.h"
 #include "platform/INetworkServices.h"
+#include "ui/CTrayHandler.h"
 #include "vendor/CVendorDatabase.h"
 
 #include <QDialog>
@@ -22,6 +23,7 @@ class CBannerStatic;
 class CColorIPAddressCtrl;
 class CLinkStatic;
 class CListSink;
+class CManualQuery;
 class ITrayIcon;
 class QLabel;
 class QLineEdit;
@@ -54,9 +56,9 @@ public:
     static constexpr int IDC_RETURNED_MAC = 1007;
     static constexpr int IDC_ADAPTER_VENDOR = 1008;
     static constexpr int IDC_DOWNLOAD = 1009;
-    static constexpr int ID_TRAY_ABOUT = 32771;
-    static constexpr int ID_TRAY_EXIT = 32772;
-    static constexpr int ID_TRAY_SHOW = 32774;
+    static constexpr int ID_TRAY_ABOUT = CTrayHandler::ID_TRAY_ABOUT;
+    static constexpr int ID_TRAY_EXIT = CTrayHandler::ID_TRAY_EXIT;
+    static constexpr int ID_TRAY_SHOW = CTrayHandler::ID_TRAY_SHOW;
 
     explicit CMonitorDlg(MonitorServices services = {}, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
@@ -72,13 +74,12 @@ public:
     // Starts the query off the window's thread; the answer arrives in OnArpAnswer.
     void OnSendArp();
     void OnArpAnswer(std::uint32_t result, const std::array<std::uint8_t, 6>& mac);
-    Q_INVOKABLE void TakeArpAnswer();
 
     // One change the watcher saw: the line is marked, and a change of the
     // gateway's address is told through the tray icon.
     void OnNeighbourEvent(const CChangeTracker::Event& event);
     Q_INVOKABLE void TakeWatchEvents();
-    bool IsQueryRunning() const { return m_bQueryRunning; }
+    bool IsQueryRunning() const;
     void OnDownloadNow();
     void OnMinimize();
     void OnTrayLeftButtonUp();
@@ -88,9 +89,9 @@ public:
     void OnTrayCommand(int id);
     void ShowAboutBox();
 
-    bool IsInTray() const { return m_bInTray; }
+    bool IsInTray() const;
     ITrayIcon* Tray() const { return m_pTray; }
-    QMenu* TrayMenu() const { return m_pTrayMenu; }
+    QMenu* TrayMenu() const;
 
     void done(int result) override;
 
@@ -134,12 +135,8 @@ private:
 
     MonitorServices m_services;
     ITrayIcon* m_pTray = nullptr;
-    QPointer<QMenu> m_pTrayMenu;
-    bool m_bInTray = false;
-    QPoint m_ptBeforeTray;
-    bool m_bQueryRunning = false;
-    struct QueryTarget;
-    std::shared_ptr<QueryTarget> m_pQueryTarget;
+    CTrayHandler* m_pTrayHandler = nullptr;
+    CManualQuery* m_pQuery = nullptr;
     void StartWatcher();
     void StopWatcher();
     struct WatchQueue;

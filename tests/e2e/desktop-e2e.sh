@@ -84,13 +84,21 @@ shot 1-shown
 hints=$(xprop -id "$win" WM_NORMAL_HINTS)
 min=$(echo "$hints" | sed -n 's/.*minimum size: //p')
 max=$(echo "$hints" | sed -n 's/.*maximum size: //p')
-[ -n "$min" ] && [ "$min" = "$max" ] || fail "the window can be resized ($hints)"
-before=$(xdotool getwindowgeometry "$win" | grep Geometry)
+[ -n "$min" ] && [ "$min" != "$max" ] || fail "the window cannot be resized ($hints)"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+opened_w=$WIDTH; opened_h=$HEIGHT
+# Larger is taken; smaller stops at the minimum that keeps every control.
+xdotool windowsize "$win" $((opened_w + 200)) $((opened_h + 150))
+wait_for 10 sh -c "xdotool getwindowgeometry '$win' | grep -q 'Geometry: $((opened_w + 200))x$((opened_h + 150))'" ||
+    fail "the window did not grow: $(xdotool getwindowgeometry "$win" | grep Geometry)"
+shot 1-enlarged
 xdotool windowsize "$win" 300 200
 sleep 0.5
-after=$(xdotool getwindowgeometry "$win" | grep Geometry)
-[ "$before" = "$after" ] || fail "the window took another size: $before -> $after"
-echo "fixed size $min"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$WIDTH" -ge "${min%% by*}" ] || fail "the window went below its minimum: ${WIDTH}x$HEIGHT (minimum $min)"
+xdotool windowsize "$win" "$opened_w" "$opened_h"
+sleep 0.5
+echo "resizable, minimum $min"
 
 placed=$(xdotool getwindowgeometry "$win" | grep Position)
 xdotool windowminimize "$win"
@@ -123,8 +131,8 @@ find_menu() {
 wait_for 10 find_menu || fail "the icon's menu did not open"
 shot 4-menu
 eval "$(xdotool getwindowgeometry --shell "$menu")"
-# Two items, About above Exit: click the lower one.
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1
+# Show window, a separator, About, Exit: click the last one.
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 7 / 8)) click 1
 
 status=""
 i=0
