@@ -116,7 +116,9 @@ void CArpListCtrl::FitColumns()
         total += width;
     const int excess = total - viewport()->width();
     const int producer = m_defaultWidths[3];
-    setColumnWidth(3, excess > 0 ? std::max(producer / 3, producer - excess) : producer);
+    setColumnWidth(3, excess > 0 ? std::max(producer / 3, producer - excess) : producer - excess / 2);
+    // A wider window widens the names and the producers, the texts that get cut.
+    setColumnWidth(1, m_defaultWidths[1] - std::min(0, excess) + std::min(0, excess) / 2);
 }
 
 void CArpListCtrl::MarkChanged(const QString& ipText, bool gateway, const QString& tip)
