@@ -50,30 +50,26 @@ TEST(CChangeTracker, TellsNewChangedFlipFlopAndTheGatewayApart)
 // The gateway's MAC answering for another address, whichever moves first.
 TEST(CChangeTracker, SharedIsToldInBothOrders)
 {
-    {
+    // Gateway .1 and station .66; one of them takes the other's MAC.
+    const auto takes = [](const char* ip, std::uint8_t mac) {
         CChangeTracker tracker;
         tracker.Baseline(Ip("10.0.0.1"), MacOf(1));
         tracker.SetGateway(Ip("10.0.0.1"));
         tracker.Baseline(Ip("10.0.0.66"), MacOf(66));
-        const auto events = Observe(tracker, "10.0.0.1", 66); // the gateway takes the attacker's MAC
-        ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(events[0].kind, Kind::GatewayChanged);
-        EXPECT_EQ(events[1].kind, Kind::Shared);
-        EXPECT_EQ(events[1].other, Ip("10.0.0.66"));
-        EXPECT_EQ(events[1].oldMac, MacOf(1));
-    }
-    {
-        CChangeTracker tracker;
-        tracker.Baseline(Ip("10.0.0.1"), MacOf(1));
-        tracker.SetGateway(Ip("10.0.0.1"));
-        tracker.Baseline(Ip("10.0.0.66"), MacOf(66));
-        const auto events = Observe(tracker, "10.0.0.66", 1); // another address takes the gateway's MAC
-        ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(events[0].kind, Kind::Changed);
-        EXPECT_EQ(events[1].kind, Kind::Shared);
-        EXPECT_EQ(events[1].addr, Ip("10.0.0.1"));
-        EXPECT_EQ(events[1].other, Ip("10.0.0.66"));
-    }
+        return Observe(tracker, ip, mac);
+    };
+    auto events = takes("10.0.0.1", 66); // the gateway takes the attacker's MAC
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, Kind::GatewayChanged);
+    EXPECT_EQ(events[1].kind, Kind::Shared);
+    EXPECT_EQ(events[1].other, Ip("10.0.0.66"));
+    EXPECT_EQ(events[1].oldMac, MacOf(1));
+    events = takes("10.0.0.66", 1); // another address takes the gateway's MAC
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, Kind::Changed);
+    EXPECT_EQ(events[1].kind, Kind::Shared);
+    EXPECT_EQ(events[1].addr, Ip("10.0.0.1"));
+    EXPECT_EQ(events[1].other, Ip("10.0.0.66"));
 }
 
 TEST(CChangeTracker, AFloodPastTheBoundEvictsTheOldestButNeverAGateway)
