@@ -206,7 +206,7 @@ void CMonitorDlg::CreateControls()
     });
     m_labelFilterCount->hide();
     m_labelLegend =
-        new QLabel(QStringLiteral("红色：网关的 MAC 地址已改变　黄色：MAC 地址已改变（右键清除标记）"), this);
+        new QLabel(QStringLiteral("红色：网关 MAC 已变　黄色：MAC 已变（右键清除标记）"), this);
     m_labelLegend->setObjectName(QStringLiteral("legend"));
     m_labelLegend->setTextFormat(Qt::PlainText);
     m_labelLegend->hide();
