@@ -30,7 +30,7 @@ cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANI
 cmake --build "$top/build-tsan" -j "$jobs" --target quorvane_core_tests quorvane_ui_tests
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" \
     ctest --test-dir "$top/build-tsan" --output-on-failure -j "$jobs" \
-    -R 'Refresher|LookupsFromTwoThreads|AddressText|MainWindow|ManualQuery|Tray'
+    -R 'Refresher|LookupsFromTwoThreads|AddressText|MainWindow|ManualQuery|Tray|CNameResolver'
 
 step "Debian package: build, lintian, install, check as nobody, purge"
 "$top/scripts/package.sh" "$top/build-deb"
