@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <future>
 #include <map>
 #include <csignal>
 #include <ctime>
@@ -44,11 +45,13 @@ using json = nlohmann::ordered_json;
 
 const char kUsage[] =
     "Usage: quorvane [OPTION]...\n"
-    "Watches this machine's IPv4 neighbour (ARP) cache.\n"
+    "Watches this machine's neighbour (ARP and IPv6) cache.\n"
     "With no option the window opens. Options may come in any order.\n"
     "\n"
-    "  --list [-n|--numeric]        print the neighbour table once: IP address, DNS name,\n"
-    "                               MAC address, vendor, type, separated by tabs;\n"
+    "  --list [-n|--numeric] [-4|-6]\n"
+    "                               print the neighbour table once: IP address, DNS name,\n"
+    "                               MAC address, vendor, type, separated by tabs; IPv4\n"
+    "                               entries, then IPv6 ones (-4 or -6 for one family);\n"
     "                               -n shows addresses as names and sends no DNS query\n"
     "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
     "                               address and its vendor\n"
@@ -105,19 +108,58 @@ json InterfaceName(int ifindex)
     return name;
 }
 
-int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, bool asJson, std::ostream& out,
-              std::ostream& err)
+// The IPv6 neighbours as the list's rows, each with its interface; their
+// reverse names (ip6.arpa) asked for all at once unless numeric.
+std::vector<std::pair<ArpRowText, int>> Ipv6Rows(const std::vector<Neighbour6>& neighbours,
+                                                 INetworkServices& net, CVendorDatabase& vendors,
+                                                 bool numeric)
+{
+    std::vector<std::pair<ArpRowText, int>> rows;
+    std::vector<std::future<std::string>> names;
+    for (const Neighbour6& neighbour : neighbours) {
+        ArpRowText text;
+        text.strIp = Inet6Text(neighbour.addr, neighbour.ifindex);
+        text.strDnsName = text.strIp;
+        text.strMac = MakeMacText(neighbour.phys);
+        text.strVendor = neighbour.physLen == 0 ? "N/A" : VendorText(neighbour.phys, vendors);
+        text.strType = TypeText(neighbour.type);
+        rows.emplace_back(std::move(text), static_cast<int>(neighbour.ifindex));
+        if (!numeric)
+            names.push_back(std::async(std::launch::async, [&net, &neighbour] {
+                std::string name;
+                return net.LookupName6(neighbour.addr, neighbour.ifindex, name) ==
+                               INetworkServices::NameLookup::Found
+                           ? name
+                           : std::string();
+            }));
+    }
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (std::string name = names[i].get(); !name.empty())
+            rows[i].first.strDnsName = std::move(name);
+    return rows;
+}
+
+struct Families
+{
+    bool ipv4 = true;
+    bool ipv6 = true;
+};
+
+int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, bool asJson, Families families,
+              std::ostream& out, std::ostream& err)
 {
     std::vector<MIB_IPNETROW> rows;
-    const std::uint32_t result = TakeArpSnapshot(net, rows);
-    if (result == ERROR_NO_DATA_CODE) {
-        if (asJson)
-            out << "[]\n";
-        return 0;
-    }
-    if (result != NO_ERROR_CODE) {
+    const std::uint32_t result = families.ipv4 ? TakeArpSnapshot(net, rows) : ERROR_NO_DATA_CODE;
+    if (result != NO_ERROR_CODE && result != ERROR_NO_DATA_CODE) {
         err << "quorvane: cannot read the neighbour table (error " << result << ")\n";
         return 1;
+    }
+    std::vector<Neighbour6> neighbours6;
+    if (families.ipv6) {
+        if (!net.GetIpv6Neighbours(neighbours6)) {
+            err << "quorvane: cannot read the IPv6 neighbour table\n";
+            return 1;
+        }
     }
     // The pool only borrows net: every lookup has ended before it goes.
     CNameResolver names(std::shared_ptr<INetworkServices>(&net, [](INetworkServices*) {}));
@@ -136,20 +178,29 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, boo
             if (auto name = names.Known(rows[i].dwAddr))
                 texts[i].strDnsName = std::move(*name);
     }
+    // IPv4 first, as the kernel lists each family.
+    std::vector<std::pair<ArpRowText, int>> all;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        all.emplace_back(std::move(texts[i]), static_cast<int>(rows[i].dwIndex));
+    const std::size_t ipv4Rows = all.size();
+    for (auto& row : Ipv6Rows(neighbours6, net, vendors, numeric))
+        all.push_back(std::move(row));
     if (asJson) {
         json list = json::array();
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            list.push_back({{"ip", texts[i].strIp},
-                            {"name", texts[i].strDnsName},
-                            {"mac", texts[i].strMac},
-                            {"vendor", texts[i].strVendor},
-                            {"type", texts[i].strType},
-                            {"interface", InterfaceName(static_cast<int>(rows[i].dwIndex))},
-                            {"family", "inet"}});
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const ArpRowText& text = all[i].first;
+            list.push_back({{"ip", text.strIp},
+                            {"name", text.strDnsName},
+                            {"mac", text.strMac},
+                            {"vendor", text.strVendor},
+                            {"type", text.strType},
+                            {"interface", InterfaceName(all[i].second)},
+                            {"family", i < ipv4Rows ? "inet" : "inet6"}});
+        }
         out << list.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
         return 0;
     }
-    for (const ArpRowText& text : texts)
+    for (const auto& [text, ifindex] : all)
         out << text.strIp << '\t' << text.strDnsName << '\t' << text.strMac << '\t' << text.strVendor << '\t'
             << text.strType << '\n';
     return 0;
@@ -361,6 +412,8 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
     std::string value;
     std::optional<std::string> source;
     bool numeric = false;
+    bool only4 = false;
+    bool only6 = false;
     WatchOptions watch;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -370,6 +423,8 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
             return bad(arg + " needs a value");
         if (arg == "-n" || arg == "--numeric") {
             numeric = true;
+        } else if (arg == "-4" || arg == "-6") {
+            (arg == "-4" ? only4 : only6) = true;
         } else if (arg == "--source") {
             source = args[++i];
         } else if (arg == "--json") {
@@ -393,6 +448,8 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         return bad("an option such as --list is needed");
     if (numeric && command != "--list")
         return bad("-n goes with --list");
+    if ((only4 || only6) && command != "--list")
+        return bad("-4 and -6 go with --list");
     if (source && command != "--arp")
         return bad("--source goes with --arp");
     if (watch.json && command != "--list" && command != "--watch")
@@ -413,7 +470,8 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
     if (command == "--vendor")
         return NameVendor(value, vendors, out, err);
     if (command == "--list")
-        return ListTable(net, vendors, numeric, watch.json, out, err);
+        // Both, as ip does, unless one is chosen.
+        return ListTable(net, vendors, numeric, watch.json, {only4 || !only6, only6 || !only4}, out, err);
     if (command == "--watch")
         return Watch(vendors, watch, out, err);
     LoadVendors(vendors, err);

@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             MIB_IPNETROW one;
             if (qv::ParseNeighMessage(message, length, one) == qv::NeighParse::Row && one.dwPhysAddrLen == 6)
                 (void)one.bPhysAddr[5];
+            qv::Neighbour6 six;
+            if (qv::ParseNeigh6Message(message, length, six) == qv::NeighParse::Row && six.addr[0] == 0xFF)
+                __builtin_trap(); // groups are never rows
         },
         interrupted);
     return 0;

@@ -3,6 +3,7 @@
 #include "platform/NetTypes.h"
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <netinet/in.h>
 
 namespace qv {
@@ -51,6 +52,19 @@ std::string DescribeArpResult(std::uint32_t code)
     default:
         return "network error " + std::to_string(code);
     }
+}
+
+std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex)
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET6, addr, text, sizeof text) == nullptr)
+        return std::string();
+    std::string result = text;
+    // The same link-local address may live on several links.
+    char name[IF_NAMESIZE] = {};
+    if (addr[0] == 0xFE && (addr[1] & 0xC0) == 0x80 && ::if_indextoname(ifindex, name) != nullptr)
+        result += std::string("%") + name;
+    return result;
 }
 
 } // namespace qv

@@ -17,6 +17,10 @@ bool ParseDottedQuad(const std::string& text, std::uint32_t& networkOrder);
 // Network-order address to dotted text; no shared buffer.
 std::string InetNtoa(std::uint32_t networkOrder);
 
+// RFC 5952 text of an IPv6 address (lower case, longest zero run as ::);
+// a link-local one carries its interface as the zone: "fe80::1%eth0".
+std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex);
+
 // What a failing SendARP code means, for messages.
 std::string DescribeArpResult(std::uint32_t code);
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/NeighMessage.h"
 #include "platform/NetTypes.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The operating system's network as the monitor uses it. Every failure is a
 // result; nothing throws. Safe to call from several threads at once.
@@ -56,6 +58,23 @@ public:
         (void)name;
         (void)addr;
         return false;
+    }
+
+    // The IPv6 neighbour table, in the kernel's order; false when it cannot
+    // be read. None by default.
+    virtual bool GetIpv6Neighbours(std::vector<qv::Neighbour6>& rows)
+    {
+        rows.clear();
+        return true;
+    }
+
+    // Reverse name (ip6.arpa) of an IPv6 neighbour; scope is its interface.
+    virtual NameLookup LookupName6(const std::uint8_t (&addr)[16], std::uint32_t scope, std::string& name)
+    {
+        (void)addr;
+        (void)scope;
+        (void)name;
+        return NameLookup::NoName;
     }
 
     // Dotted text of the default gateway, empty when there is none.

@@ -21,6 +21,8 @@ public:
                           std::uint32_t* length) override;
     bool GetHostByAddr(std::uint32_t addr, std::string& name) override;
     NameLookup LookupName(std::uint32_t addr, std::string& name) override;
+    bool GetIpv6Neighbours(std::vector<qv::Neighbour6>& rows) override;
+    NameLookup LookupName6(const std::uint8_t (&addr)[16], std::uint32_t scope, std::string& name) override;
     std::string GetLocalAddress() override;
     std::string GetGatewayAddress() override;
     bool ResolveHost(const std::string& name, std::uint32_t& addr) override;

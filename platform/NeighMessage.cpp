@@ -20,8 +20,23 @@ std::uint32_t NeighStateToType(std::uint16_t state)
     return MIB_IPNET_TYPE_OTHER;
 }
 
-NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row,
-                             NeighDetail* detail)
+namespace {
+
+// What both families' entries hold.
+struct Parsed
+{
+    ndmsg neigh;
+    std::uint8_t dst[16];
+    bool haveDst = false;
+    const std::uint8_t* lladdr = nullptr;
+    std::size_t lladdrLength = 0;
+    bool haveLladdr = false;
+    NeighDetail detail;
+};
+
+// The message's header and attributes, for family with addresses of dstLength bytes.
+NeighParse ReadNeigh(const std::uint8_t* data, std::size_t length, std::uint8_t family, std::size_t dstLength,
+                     Parsed& found)
 {
     if (data == nullptr || length < NLMSG_HDRLEN)
         return NeighParse::Malformed;
@@ -35,18 +50,10 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
     const std::size_t ndmAt = NLMSG_HDRLEN;
     if (messageEnd < ndmAt + sizeof(ndmsg))
         return NeighParse::Malformed;
-    ndmsg neigh;
-    std::memcpy(&neigh, data + ndmAt, sizeof neigh);
-    if (neigh.ndm_family != AF_INET)
+    std::memcpy(&found.neigh, data + ndmAt, sizeof found.neigh);
+    if (found.neigh.ndm_family != family)
         return NeighParse::Skip;
-
-    bool haveDst = false;
-    std::uint32_t dst = 0;
-    const std::uint8_t* lladdr = nullptr;
-    std::size_t lladdrLength = 0;
-    bool haveLladdr = false;
-    NeighDetail found;
-    found.state = neigh.ndm_state;
+    found.detail.state = found.neigh.ndm_state;
     for (std::size_t at = ndmAt + NLMSG_ALIGN(sizeof(ndmsg)); at < messageEnd;) {
         if (messageEnd - at < sizeof(rtattr))
             return NeighParse::Malformed;
@@ -58,22 +65,22 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
         const std::size_t payloadLength = attr.rta_len - RTA_LENGTH(0);
         switch (attr.rta_type & NLA_TYPE_MASK) {
         case NDA_DST:
-            if (payloadLength != 4)
+            if (payloadLength != dstLength)
                 return NeighParse::Malformed;
-            std::memcpy(&dst, payload, 4);
-            haveDst = true;
+            std::memcpy(found.dst, payload, dstLength);
+            found.haveDst = true;
             break;
         case NDA_LLADDR:
-            lladdr = payload;
-            lladdrLength = payloadLength;
-            haveLladdr = true;
+            found.lladdr = payload;
+            found.lladdrLength = payloadLength;
+            found.haveLladdr = true;
             break;
         case NDA_CACHEINFO:
             if (payloadLength >= sizeof(nda_cacheinfo)) {
                 nda_cacheinfo info;
                 std::memcpy(&info, payload, sizeof info);
-                found.haveCacheInfo = true;
-                found.confirmedAgo = info.ndm_confirmed;
+                found.detail.haveCacheInfo = true;
+                found.detail.confirmedAgo = info.ndm_confirmed;
             }
             break;
         default:
@@ -81,19 +88,55 @@ NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_I
         }
         at += RTA_ALIGN(attr.rta_len);
     }
-    if (!haveDst || dst == 0)
+    return NeighParse::Row;
+}
+
+} // namespace
+
+NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row,
+                             NeighDetail* detail)
+{
+    Parsed found;
+    const NeighParse result = ReadNeigh(data, length, AF_INET, 4, found);
+    if (result != NeighParse::Row)
+        return result;
+    std::uint32_t dst = 0;
+    if (found.haveDst)
+        std::memcpy(&dst, found.dst, 4);
+    if (!found.haveDst || dst == 0)
         return NeighParse::Skip;
 
     std::memset(&row, 0, sizeof row);
-    row.dwIndex = static_cast<std::uint32_t>(neigh.ndm_ifindex);
+    row.dwIndex = static_cast<std::uint32_t>(found.neigh.ndm_ifindex);
     row.dwAddr = dst;
-    row.dwType = NeighStateToType(neigh.ndm_state);
-    row.dwPhysAddrLen = haveLladdr ? static_cast<std::uint32_t>(lladdrLength) : 0;
+    row.dwType = NeighStateToType(found.neigh.ndm_state);
+    row.dwPhysAddrLen = found.haveLladdr ? static_cast<std::uint32_t>(found.lladdrLength) : 0;
     // Only an Ethernet-sized address is shown; any other length leaves zeros.
-    if (haveLladdr && lladdrLength == 6)
-        std::memcpy(row.bPhysAddr, lladdr, 6);
+    if (found.haveLladdr && found.lladdrLength == 6)
+        std::memcpy(row.bPhysAddr, found.lladdr, 6);
     if (detail)
-        *detail = found;
+        *detail = found.detail;
+    return NeighParse::Row;
+}
+
+NeighParse ParseNeigh6Message(const std::uint8_t* data, std::size_t length, Neighbour6& row)
+{
+    Parsed found;
+    const NeighParse result = ReadNeigh(data, length, AF_INET6, 16, found);
+    if (result != NeighParse::Row)
+        return result;
+    static const std::uint8_t unspecified[16] = {};
+    // Multicast groups have entries of their own (NOARP), but no neighbour.
+    if (!found.haveDst || std::memcmp(found.dst, unspecified, 16) == 0 || found.dst[0] == 0xFF)
+        return NeighParse::Skip;
+    std::memset(&row, 0, sizeof row);
+    std::memcpy(row.addr, found.dst, 16);
+    row.ifindex = static_cast<std::uint32_t>(found.neigh.ndm_ifindex);
+    row.type = NeighStateToType(found.neigh.ndm_state);
+    row.router = (found.neigh.ndm_flags & NTF_ROUTER) != 0;
+    row.physLen = found.haveLladdr ? static_cast<std::uint32_t>(found.lladdrLength) : 0;
+    if (found.haveLladdr && found.lladdrLength == 6)
+        std::memcpy(row.phys, found.lladdr, 6);
     return NeighParse::Row;
 }
 

@@ -14,6 +14,17 @@ enum class NeighParse {
     Malformed // cut short or inconsistent
 };
 
+// One IPv6 neighbour entry, the table's other family.
+struct Neighbour6
+{
+    std::uint8_t addr[16];
+    std::uint32_t ifindex;
+    std::uint32_t physLen;
+    std::uint8_t phys[8]; // the first 6 bytes of an Ethernet address, zeros otherwise
+    std::uint32_t type;   // as MIB_IPNETROW's
+    bool router;          // the kernel flags it as a router (NTF_ROUTER)
+};
+
 // Neighbour state bits to the table's type number.
 std::uint32_t NeighStateToType(std::uint16_t state);
 
@@ -29,6 +40,10 @@ struct NeighDetail
 // and its detail when asked for. Reads nothing outside data[0..length).
 NeighParse ParseNeighMessage(const std::uint8_t* data, std::size_t length, MIB_IPNETROW& row,
                              NeighDetail* detail = nullptr);
+
+// The same for an AF_INET6 entry; Skip for other families, the unspecified
+// address and multicast groups.
+NeighParse ParseNeigh6Message(const std::uint8_t* data, std::size_t length, Neighbour6& row);
 
 enum class DumpStatus {
     More, // the buffer ended before NLMSG_DONE

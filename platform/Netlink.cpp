@@ -195,11 +195,11 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
     return true;
 }
 
-DumpSource KernelNeighbourDump()
+DumpSource KernelNeighbourDump(int family)
 {
-    return [](std::vector<std::vector<std::uint8_t>>& datagrams) {
+    return [family](std::vector<std::vector<std::uint8_t>>& datagrams) {
         auto request = MakeRequest<ndmsg>(RTM_GETNEIGH, NLM_F_DUMP);
-        request.body.ndm_family = AF_INET;
+        request.body.ndm_family = static_cast<std::uint8_t>(family);
         return RunDump(request, [&](const std::uint8_t* data, std::size_t length) {
             datagrams.emplace_back(data, data + length);
             bool ignored = false;
@@ -211,14 +211,18 @@ DumpSource KernelNeighbourDump()
     };
 }
 
-std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource& source)
+namespace {
+
+// The entries of a whole dump, parse turning a message into one (true) or
+// none; a dump the kernel flags as interrupted is read again.
+template <typename Entry, typename Parse>
+std::optional<std::vector<Entry>> DumpEntries(const DumpSource& source, Parse parse)
 {
-    const unsigned loopback = ::if_nametoindex("lo");
     for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
         std::vector<std::vector<std::uint8_t>> datagrams;
         if (!source || !source(datagrams))
             return std::nullopt;
-        std::vector<NeighEntry> entries;
+        std::vector<Entry> entries;
         entries.reserve(256);
         bool interrupted = false;
         DumpStatus status = DumpStatus::More;
@@ -226,9 +230,8 @@ std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource
             status = WalkNetlinkBuffer(
                 datagram.data(), datagram.size(),
                 [&](const std::uint8_t* data, std::size_t length) {
-                    NeighEntry entry;
-                    if (ParseNeighMessage(data, length, entry.row, &entry.detail) == NeighParse::Row &&
-                        (loopback == 0 || entry.row.dwIndex != loopback))
+                    Entry entry;
+                    if (parse(data, length, entry))
                         entries.push_back(entry);
                 },
                 interrupted);
@@ -241,6 +244,28 @@ std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource
             return entries;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::vector<NeighEntry>> DumpIpv4NeighbourEntries(const DumpSource& source)
+{
+    const unsigned loopback = ::if_nametoindex("lo");
+    return DumpEntries<NeighEntry>(
+        source, [&](const std::uint8_t* data, std::size_t length, NeighEntry& entry) {
+            return ParseNeighMessage(data, length, entry.row, &entry.detail) == NeighParse::Row &&
+                   (loopback == 0 || entry.row.dwIndex != loopback);
+        });
+}
+
+std::optional<std::vector<Neighbour6>> DumpIpv6Neighbours(const DumpSource& source)
+{
+    const unsigned loopback = ::if_nametoindex("lo");
+    return DumpEntries<Neighbour6>(source,
+                                   [&](const std::uint8_t* data, std::size_t length, Neighbour6& entry) {
+                                       return ParseNeigh6Message(data, length, entry) == NeighParse::Row &&
+                                              (loopback == 0 || entry.ifindex != loopback);
+                                   });
 }
 
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours()

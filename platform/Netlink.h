@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <linux/rtnetlink.h>
+#include <sys/socket.h>
 
 namespace qv::netlink {
 
@@ -23,8 +24,8 @@ struct NeighEntry
 // for our request; false when the dump could not be read.
 using DumpSource = std::function<bool(std::vector<std::vector<std::uint8_t>>& datagrams)>;
 
-// The kernel over a netlink socket of its own.
-DumpSource KernelNeighbourDump();
+// The kernel over a netlink socket of its own, for one family.
+DumpSource KernelNeighbourDump(int family = AF_INET);
 
 // IPv4 neighbour table as the kernel dumps it, without 0.0.0.0 and loopback
 // rows; a dump the kernel flags as interrupted is read again. nullopt when
@@ -32,6 +33,11 @@ DumpSource KernelNeighbourDump();
 std::optional<std::vector<NeighEntry>>
 DumpIpv4NeighbourEntries(const DumpSource& source = KernelNeighbourDump());
 std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours();
+
+// The IPv6 neighbour table, without loopback entries; nullopt when it
+// cannot be read.
+std::optional<std::vector<Neighbour6>>
+DumpIpv6Neighbours(const DumpSource& source = KernelNeighbourDump(AF_INET6));
 
 // A socket subscribed to the kernel's neighbour and IPv4 route
 // announcements. Open it before dumping the table, so nothing falls

@@ -162,6 +162,38 @@ TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesN
               std::string::npos);
 }
 
+// Both families, as ip lists them; -4 and -6 choose one.
+TEST(CommandLineNetns, ListShowsIpv6NeighboursAfterIpv4OnesAndTheFamilyFlagsChoose)
+{
+    QV_REQUIRE_NETNS();
+    const std::string peer = "ip -n " + qv::test::Env("QV_PEER_NETNS") + " ";
+    ASSERT_EQ(Shell("ip addr add fd99:1::1/64 dev h0 nodad && " + peer +
+                    "addr add fd99:1::2/64 dev p0 nodad && "
+                    "ping -6 -c1 -W2 fd99:1::2 >/dev/null"),
+              0);
+    // The peer's link-local address answers once its duplicate detection is over.
+    ASSERT_TRUE(qv::test::WaitUntil(
+        [] { return Shell("ping -6 -c1 -W1 fe80::200:cff:feaa:bb02%h0 >/dev/null 2>&1") == 0; }));
+    std::string out;
+    ASSERT_EQ(Shell(kBin + " --list -n", &out), 0);
+    const std::size_t v4 = out.find("10.213.1.2\t");
+    const std::size_t global = out.find("fd99:1::2\tfd99:1::2\t00:00:0C:AA:BB:02\tCisco Systems, Inc\t");
+    EXPECT_NE(global, std::string::npos) << out;
+    EXPECT_NE(out.find("fe80::200:cff:feaa:bb02%h0\t"), std::string::npos) << out;
+    EXPECT_LT(v4, global);
+    EXPECT_EQ(out.find("ff02:"), std::string::npos) << "a multicast group is no neighbour";
+    ASSERT_EQ(Shell(kBin + " -6 --list -n", &out), 0);
+    EXPECT_EQ(out.find("10.213.1.2\t"), std::string::npos);
+    EXPECT_NE(out.find("fd99:1::2\t"), std::string::npos);
+    ASSERT_EQ(Shell(kBin + " --list -4 -n", &out), 0);
+    EXPECT_EQ(out.find("fd99:"), std::string::npos);
+    ASSERT_EQ(Shell(kBin + " --list -6 --json", &out), 0);
+    EXPECT_NE(out.find(R"("ip":"fd99:1::2","name":"fd99:1::2")"), std::string::npos) << out;
+    EXPECT_NE(out.find(R"("interface":"h0","family":"inet6")"), std::string::npos) << out;
+    Shell("ip addr del fd99:1::1/64 dev h0; " + peer +
+          "addr del fd99:1::2/64 dev p0; ip -6 neigh flush dev h0");
+}
+
 // quorvane --watch --state as the service runs it: started, stopped with
 // SIGTERM once its first dump is compared (its metrics written).
 struct WatchRun

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -208,6 +209,42 @@ TEST(NetlinkBuffer, AnInterruptedDumpIsReadAgainAndOneThatNeverSettlesFails)
     attempts = 0;
     EXPECT_FALSE(qv::netlink::DumpIpv4NeighbourEntries(source(100)).has_value());
     EXPECT_EQ(attempts, 5);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NeighMessage, Ipv6EntriesKeepTheirAddressRouterFlagAndSkipGroups)
+{
+    const auto dst = [](const char* text) {
+        std::vector<std::uint8_t> bytes(16);
+        inet_pton(AF_INET6, text, bytes.data());
+        return bytes;
+    };
+    Message router(AF_INET6, NUD_STALE, 5);
+    router.Attr(NDA_DST, dst("fd99:1::2")).Attr(NDA_LLADDR, {0x00, 0x00, 0x0C, 0xAA, 0xBB, 0x02});
+    reinterpret_cast<ndmsg*>(router.bytes.data() + NLMSG_HDRLEN)->ndm_flags = NTF_ROUTER;
+    qv::Neighbour6 row{};
+    ASSERT_EQ(qv::ParseNeigh6Message(router.bytes.data(), router.bytes.size(), row), qv::NeighParse::Row);
+    EXPECT_EQ(std::vector<std::uint8_t>(row.addr, row.addr + 16), dst("fd99:1::2"));
+    EXPECT_EQ(row.ifindex, 5u);
+    EXPECT_EQ(row.type, MIB_IPNET_TYPE_DYNAMIC);
+    EXPECT_TRUE(row.router);
+    EXPECT_EQ(row.phys[5], 0x02);
+
+    Message group(AF_INET6, NUD_NOARP);
+    group.Attr(NDA_DST, dst("ff02::16"));
+    EXPECT_EQ(qv::ParseNeigh6Message(group.bytes.data(), group.bytes.size(), row), qv::NeighParse::Skip);
+    Message shortDst(AF_INET6);
+    shortDst.Attr(NDA_DST, {1, 2, 3, 4});
+    EXPECT_EQ(qv::ParseNeigh6Message(shortDst.bytes.data(), shortDst.bytes.size(), row),
+              qv::NeighParse::Malformed);
+    // Each family's parser leaves the other's entries alone.
+    MIB_IPNETROW v4{};
+    EXPECT_EQ(qv::ParseNeighMessage(router.bytes.data(), router.bytes.size(), v4), qv::NeighParse::Skip);
+    const Message ipv4 = Message().Dst("10.0.0.1");
+    EXPECT_EQ(qv::ParseNeigh6Message(ipv4.bytes.data(), ipv4.bytes.size(), row), qv::NeighParse::Skip);
 }
 
 } // namespace
