@@ -89,6 +89,20 @@ TEST_F(Refresher, TheNextPassReplacesTheLinesAndTheSameAddressTwiceGivesTwoLines
     EXPECT_EQ(lines[0][2], "01:02:03:04:05:06");
     EXPECT_EQ(lines[1][2], "01:02:03:04:05:07");
     EXPECT_EQ(sink->replaces, 2);
+
+    // IPv6 neighbours follow the IPv4 ones in the same change.
+    qv::Neighbour6 six{};
+    six.addr[0] = 0xFD;
+    six.addr[15] = 0x02;
+    six.physLen = 6;
+    const std::uint8_t cisco[6] = {0x00, 0x00, 0x0C, 0xAA, 0xBB, 0x02};
+    std::copy(cisco, cisco + 6, six.phys);
+    six.type = MIB_IPNET_TYPE_STATIC;
+    net->rows6 = {six};
+    ASSERT_EQ(refresher->RefreshArpList(), 1);
+    ASSERT_EQ(sink->Lines().size(), 3u);
+    EXPECT_EQ(sink->Lines()[2], (std::vector<std::string>{"fd00::2", "fd00::2", "00:00:0C:AA:BB:02",
+                                                          "CISCO SYSTEMS, INC.", "Static"}));
 }
 
 TEST_F(Refresher, EmptyOrFailingSnapshotsLeaveAnEmptyList)

@@ -130,6 +130,13 @@ public:
 
     std::string GetLocalAddress() override { return localAddress; }
     std::string gatewayAddress;
+    std::vector<qv::Neighbour6> rows6;
+    bool GetIpv6Neighbours(std::vector<qv::Neighbour6>& rows) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        rows = rows6;
+        return true;
+    }
     std::map<std::string, std::string> hosts; // name -> dotted address
     bool ResolveHost(const std::string& name, std::uint32_t& addr) override
     {

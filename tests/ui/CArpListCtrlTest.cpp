@@ -41,4 +41,20 @@ TEST(ArpList, LinesStayInInsertionOrder)
     EXPECT_EQ(list.columnCount(), 5);
 }
 
+TEST(ArpList, SortingByAddressPutsIpv4BeforeIpv6EachAsNumbers)
+{
+    CArpListCtrl list;
+    list.SetUpColumns();
+    QList<QStringList> lines;
+    for (const char* ip : {"fd99::10", "10.0.0.10", "fe80::1%h0", "fd99::9", "10.0.0.9", "not an address"})
+        lines.push_back({QString::fromLatin1(ip), {}, {}, {}, {}});
+    list.ReplaceRows(lines);
+    list.OnHeaderClicked(0);
+    QStringList order;
+    for (int row = 0; row < list.rowCount(); ++row)
+        order << list.GetItemText(row, 0);
+    EXPECT_EQ(order.join(QLatin1Char(' ')),
+              QStringLiteral("10.0.0.9 10.0.0.10 fd99::9 fd99::10 fe80::1%h0 not an address"));
+}
+
 } // namespace
