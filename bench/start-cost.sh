@@ -17,7 +17,7 @@ ip neigh flush dev h0 nud permanent
 for i in $(seq 0 999); do
     echo "neigh add 10.213.$((100 + i / 250)).$((1 + i % 250)) lladdr 00:1b:21:00:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev h0"
 done | ip -batch -
-trap 'ip neigh flush dev h0 nud permanent' EXIT
+trap 'ip neigh flush dev h0 nud permanent; ip -6 neigh flush dev h0 nud permanent' EXIT
 once() { start=$(date +%s%N); "$@" >/dev/null 2>&1 || true; echo $(( ($(date +%s%N) - start) / 1000 )); }
 median() { sort -n | sed -n 11p; }
 # Alternated, so both see the same machine.
@@ -29,4 +29,17 @@ done
 list=$(median < /tmp/qv-start-list); ipn=$(median < /tmp/qv-start-ip)
 echo "1,000 neighbours: quorvane --list -n ${list} us, ip -4 neigh ${ipn} us," \
      "ratio $(echo "scale=2; $list / $ipn" | bc 2>/dev/null || echo "$list/$ipn")"
+# The same beside 1,000 IPv6 neighbours, against ip neigh of both families.
+for i in $(seq 0 999); do
+    echo "-6 neigh add fd99:2::$(printf %x $((i + 1))) lladdr 00:1b:21:01:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev h0"
+done | ip -batch -
+: > /tmp/qv-start-list; : > /tmp/qv-start-ip
+for _ in $(seq 21); do
+    once "$build/quorvane" --list -n >> /tmp/qv-start-list
+    once ip neigh >> /tmp/qv-start-ip
+done
+list=$(median < /tmp/qv-start-list); ipn=$(median < /tmp/qv-start-ip)
+echo "1,000 IPv4 + 1,000 IPv6 neighbours: quorvane --list -n ${list} us, ip neigh ${ipn} us," \
+     "ratio $(echo "scale=2; $list / $ipn" | bc 2>/dev/null || echo "$list/$ipn")"
+ip -6 neigh flush dev h0 nud permanent
 rm -f /tmp/qv-start-list /tmp/qv-start-ip
