@@ -31,7 +31,7 @@ echo "1,000 neighbours: quorvane --list -n ${list} us, ip -4 neigh ${ipn} us," \
      "ratio $(echo "scale=2; $list / $ipn" | bc 2>/dev/null || echo "$list/$ipn")"
 # The same beside 1,000 IPv6 neighbours, against ip neigh of both families.
 for i in $(seq 0 999); do
-    echo "-6 neigh add fd99:2::$(printf %x $((i + 1))) lladdr 00:1b:21:01:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev h0"
+    echo "neigh add fd99:2::$(printf %x $((i + 1))) lladdr 00:1b:21:01:$(printf %02x $((i / 256))):$(printf %02x $((i % 256))) nud permanent dev h0"
 done | ip -batch -
 : > /tmp/qv-start-list; : > /tmp/qv-start-ip
 for _ in $(seq 21); do
