@@ -117,13 +117,7 @@ std::vector<std::pair<ArpRowText, int>> Ipv6Rows(const std::vector<Neighbour6>& 
     std::vector<std::pair<ArpRowText, int>> rows;
     std::vector<std::future<std::string>> names;
     for (const Neighbour6& neighbour : neighbours) {
-        ArpRowText text;
-        text.strIp = Inet6Text(neighbour.addr, neighbour.ifindex);
-        text.strDnsName = text.strIp;
-        text.strMac = MakeMacText(neighbour.phys);
-        text.strVendor = neighbour.physLen == 0 ? "N/A" : VendorText(neighbour.phys, vendors);
-        text.strType = TypeText(neighbour.type);
-        rows.emplace_back(std::move(text), static_cast<int>(neighbour.ifindex));
+        rows.emplace_back(FormatNeighbour6(neighbour, vendors), static_cast<int>(neighbour.ifindex));
         if (!numeric)
             names.push_back(std::async(std::launch::async, [&net, &neighbour] {
                 std::string name;

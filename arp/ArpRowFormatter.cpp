@@ -53,6 +53,17 @@ ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors
     return text;
 }
 
+ArpRowText FormatNeighbour6(const Neighbour6& neighbour, CVendorDatabase& vendors)
+{
+    ArpRowText text;
+    text.strIp = Inet6Text(neighbour.addr, neighbour.ifindex);
+    text.strDnsName = text.strIp;
+    text.strMac = MakeMacText(neighbour.phys);
+    text.strVendor = neighbour.physLen == 0 ? "N/A" : VendorText(neighbour.phys, vendors);
+    text.strType = TypeText(neighbour.type);
+    return text;
+}
+
 ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net)
 {
     ArpRowText text = FormatArpRowNumeric(row, vendors);

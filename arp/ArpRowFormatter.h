@@ -25,6 +25,10 @@ std::string ResolveHostName(const std::string& ipText, INetworkServices& net);
 // ("N/A" when unknown), IP text, type text; the DNS name is the IP text.
 ArpRowText FormatArpRowNumeric(const MIB_IPNETROW& row, CVendorDatabase& vendors);
 
+// The same for an IPv6 neighbour: RFC 5952 text (with the zone of a
+// link-local address) as its address and name.
+ArpRowText FormatNeighbour6(const Neighbour6& neighbour, CVendorDatabase& vendors);
+
 // The same, then the reverse name (which may block).
 ArpRowText FormatArpRow(const MIB_IPNETROW& row, CVendorDatabase& vendors, INetworkServices& net);
 

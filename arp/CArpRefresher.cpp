@@ -3,7 +3,6 @@
 #include "arp/ArpRowFormatter.h"
 #include "arp/ArpSnapshot.h"
 #include "platform/AddressText.h"
-#include "vendor/OuiKey.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -43,16 +42,8 @@ int RunPass(CArpRefresher::State& state)
     // IPv6 neighbours follow, numeric: the name pool asks for IPv4 names.
     std::vector<qv::Neighbour6> neighbours6;
     if (state.services.net->GetIpv6Neighbours(neighbours6))
-        for (const qv::Neighbour6& neighbour : neighbours6) {
-            ArpRowText text;
-            text.strIp = qv::Inet6Text(neighbour.addr, neighbour.ifindex);
-            text.strDnsName = text.strIp;
-            text.strMac = qv::MakeMacText(neighbour.phys);
-            text.strVendor =
-                neighbour.physLen == 0 ? "N/A" : qv::VendorText(neighbour.phys, *state.services.vendors);
-            text.strType = qv::TypeText(neighbour.type);
-            texts.push_back(std::move(text));
-        }
+        for (const qv::Neighbour6& neighbour : neighbours6)
+            texts.push_back(qv::FormatNeighbour6(neighbour, *state.services.vendors));
     CNameResolver& names = *state.services.names;
     {
         std::lock_guard<std::mutex> guard(state.listOrder);
