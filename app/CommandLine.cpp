@@ -31,7 +31,6 @@
 #include <string>
 #include <vector>
 
-#include <net/if.h>
 #include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -100,12 +99,10 @@ int NameVendor(const std::string& text, CVendorDatabase& vendors, std::ostream& 
 }
 
 // The name of interface ifindex, or null when it has none now.
-json InterfaceName(int ifindex)
+json InterfaceJson(int ifindex)
 {
-    char name[IF_NAMESIZE] = {};
-    if (ifindex == 0 || ::if_indextoname(static_cast<unsigned>(ifindex), name) == nullptr)
-        return nullptr;
-    return name;
+    const std::string name = InterfaceName(static_cast<std::uint32_t>(ifindex));
+    return name.empty() ? json(nullptr) : json(name);
 }
 
 // The IPv6 neighbours as the list's rows, each with its interface; their
@@ -188,7 +185,7 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, boo
                             {"mac", text.strMac},
                             {"vendor", text.strVendor},
                             {"type", text.strType},
-                            {"interface", InterfaceName(all[i].second)},
+                            {"interface", InterfaceJson(all[i].second)},
                             {"family", i < ipv4Rows ? "inet" : "inet6"}});
         }
         out << list.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
@@ -237,7 +234,7 @@ std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& 
     if (event.kind == CChangeTracker::Kind::Shared)
         object["other_ip"] = InetNtoa(event.other);
     if (const CChangeTracker::History* history = tracker.Find(event.addr))
-        object["interface"] = InterfaceName(history->ifindex);
+        object["interface"] = InterfaceJson(history->ifindex);
     return object.dump(-1, ' ', false, json::error_handler_t::replace) + '\n';
 }
 

@@ -153,12 +153,11 @@ bool CWatchState::Write(const CChangeTracker& tracker, std::string& reason) cons
         object["ip"] = qv::InetNtoa(addr);
         object["family"] = "inet";
         auto known = interfaces.find(history.ifindex);
-        if (known == interfaces.end()) {
-            char name[IF_NAMESIZE] = {};
-            const bool named = history.ifindex != 0 &&
-                               ::if_indextoname(static_cast<unsigned>(history.ifindex), name) != nullptr;
-            known = interfaces.emplace(history.ifindex, named ? name : "").first;
-        }
+        if (known == interfaces.end())
+            known =
+                interfaces
+                    .emplace(history.ifindex, qv::InterfaceName(static_cast<std::uint32_t>(history.ifindex)))
+                    .first;
         if (!known->second.empty())
             object["interface"] = known->second;
         object["mac"] = qv::MakeMacText(history.mac.data());

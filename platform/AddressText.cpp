@@ -54,6 +54,12 @@ std::string DescribeArpResult(std::uint32_t code)
     }
 }
 
+std::string InterfaceName(std::uint32_t ifindex)
+{
+    char name[IF_NAMESIZE] = {};
+    return ifindex != 0 && ::if_indextoname(ifindex, name) != nullptr ? name : std::string();
+}
+
 std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex)
 {
     char text[INET6_ADDRSTRLEN] = {};
@@ -61,9 +67,9 @@ std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex)
         return std::string();
     std::string result = text;
     // The same link-local address may live on several links.
-    char name[IF_NAMESIZE] = {};
-    if (addr[0] == 0xFE && (addr[1] & 0xC0) == 0x80 && ::if_indextoname(ifindex, name) != nullptr)
-        result += std::string("%") + name;
+    if (addr[0] == 0xFE && (addr[1] & 0xC0) == 0x80)
+        if (const std::string name = InterfaceName(ifindex); !name.empty())
+            result += "%" + name;
     return result;
 }
 

@@ -17,6 +17,9 @@ bool ParseDottedQuad(const std::string& text, std::uint32_t& networkOrder);
 // Network-order address to dotted text; no shared buffer.
 std::string InetNtoa(std::uint32_t networkOrder);
 
+// The name of interface ifindex ("eth0"), empty when it has none now.
+std::string InterfaceName(std::uint32_t ifindex);
+
 // RFC 5952 text of an IPv6 address (lower case, longest zero run as ::);
 // a link-local one carries its interface as the zone: "fe80::1%eth0".
 std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex);

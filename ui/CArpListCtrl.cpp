@@ -308,7 +308,8 @@ void CArpListCtrl::SetDnsName(const QString& ipText, const QString& name)
     bool changed = false;
     for (int row = 0; row < rowCount(); ++row)
         if (GetItemText(row, 0) == ipText && GetItemText(row, 1) != name) {
-            SetItemText(row, 1, name);
+            // The cell itself: the filter runs once below, not once a line.
+            item(row, 1)->setText(name);
             changed = true;
         }
     if (changed && m_iSortColumn == 1)
