@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <future>
 #include <map>
 #include <csignal>
 #include <ctime>
@@ -105,31 +104,6 @@ json InterfaceJson(int ifindex)
     return name.empty() ? json(nullptr) : json(name);
 }
 
-// The IPv6 neighbours as the list's rows, each with its interface; their
-// reverse names (ip6.arpa) asked for all at once unless numeric.
-std::vector<std::pair<ArpRowText, int>> Ipv6Rows(const std::vector<Neighbour6>& neighbours,
-                                                 INetworkServices& net, CVendorDatabase& vendors,
-                                                 bool numeric)
-{
-    std::vector<std::pair<ArpRowText, int>> rows;
-    std::vector<std::future<std::string>> names;
-    for (const Neighbour6& neighbour : neighbours) {
-        rows.emplace_back(FormatNeighbour6(neighbour, vendors), static_cast<int>(neighbour.ifindex));
-        if (!numeric)
-            names.push_back(std::async(std::launch::async, [&net, &neighbour] {
-                std::string name;
-                return net.LookupName6(neighbour.addr, neighbour.ifindex, name) ==
-                               INetworkServices::NameLookup::Found
-                           ? name
-                           : std::string();
-            }));
-    }
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (std::string name = names[i].get(); !name.empty())
-            rows[i].first.strDnsName = std::move(name);
-    return rows;
-}
-
 struct Families
 {
     bool ipv4 = true;
@@ -152,30 +126,34 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, boo
             return 1;
         }
     }
+    // IPv4 first, as the kernel lists each family.
+    std::vector<IpAddress> addresses;
+    addresses.reserve(rows.size() + neighbours6.size());
+    for (const MIB_IPNETROW& row : rows)
+        addresses.emplace_back(row.dwAddr);
+    for (const Neighbour6& neighbour : neighbours6)
+        addresses.emplace_back(neighbour.addr, neighbour.ifindex);
     // The pool only borrows net: every lookup has ended before it goes.
     CNameResolver names(std::shared_ptr<INetworkServices>(&net, [](INetworkServices*) {}));
     if (!numeric)
-        for (const MIB_IPNETROW& row : rows)
-            names.Request(row.dwAddr);
+        for (const IpAddress& addr : addresses)
+            names.Request(addr);
     LoadVendors(vendors, err);
-    std::vector<ArpRowText> texts;
-    texts.reserve(rows.size());
+    // Each row with its interface.
+    std::vector<std::pair<ArpRowText, int>> all;
+    all.reserve(addresses.size());
     for (const MIB_IPNETROW& row : rows)
-        texts.push_back(FormatArpRowNumeric(row, vendors));
+        all.emplace_back(FormatArpRowNumeric(row, vendors), static_cast<int>(row.dwIndex));
+    const std::size_t ipv4Rows = all.size();
+    for (const Neighbour6& neighbour : neighbours6)
+        all.emplace_back(FormatNeighbour6(neighbour, vendors), static_cast<int>(neighbour.ifindex));
     if (!numeric) {
         while (!names.WaitIdle(std::chrono::hours(1))) {
         }
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (auto name = names.Known(rows[i].dwAddr))
-                texts[i].strDnsName = std::move(*name);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (auto name = names.Known(addresses[i]))
+                all[i].first.strDnsName = std::move(*name);
     }
-    // IPv4 first, as the kernel lists each family.
-    std::vector<std::pair<ArpRowText, int>> all;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        all.emplace_back(std::move(texts[i]), static_cast<int>(rows[i].dwIndex));
-    const std::size_t ipv4Rows = all.size();
-    for (auto& row : Ipv6Rows(neighbours6, net, vendors, numeric))
-        all.push_back(std::move(row));
     if (asJson) {
         json list = json::array();
         for (std::size_t i = 0; i < all.size(); ++i) {
@@ -205,10 +183,10 @@ std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendo
     ::localtime_r(&time, &local);
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
     std::string line = std::string(when) + '\t' + CChangeTracker::KindName(event.kind) + '\t' +
-                       InetNtoa(event.addr) + '\t' + MakeMacText(event.mac.data()) + '\t' +
+                       event.addr.Text() + '\t' + MakeMacText(event.mac.data()) + '\t' +
                        VendorText(event.mac.data(), vendors) + '\t';
     if (event.kind == CChangeTracker::Kind::Shared)
-        line += InetNtoa(event.other) + '\t';
+        line += event.other.Text() + '\t';
     else if (event.kind != CChangeTracker::Kind::New)
         line += MakeMacText(event.oldMac.data()) + '\t' + VendorText(event.oldMac.data(), vendors);
     else
@@ -221,7 +199,7 @@ std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& 
 {
     json object = {{"time", CWatchState::TimeText(event.when)},
                    {"event", CChangeTracker::KindName(event.kind)},
-                   {"ip", InetNtoa(event.addr)},
+                   {"ip", event.addr.Text()},
                    {"mac", MakeMacText(event.mac.data())},
                    {"vendor", VendorText(event.mac.data(), vendors)},
                    {"old_mac", nullptr},
@@ -232,7 +210,7 @@ std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& 
         object["old_vendor"] = VendorText(event.oldMac.data(), vendors);
     }
     if (event.kind == CChangeTracker::Kind::Shared)
-        object["other_ip"] = InetNtoa(event.other);
+        object["other_ip"] = event.other.Text();
     if (const CChangeTracker::History* history = tracker.Find(event.addr))
         object["interface"] = InterfaceJson(history->ifindex);
     return object.dump(-1, ' ', false, json::error_handler_t::replace) + '\n';

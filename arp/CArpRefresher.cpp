@@ -39,23 +39,29 @@ int RunPass(CArpRefresher::State& state)
             return -1;
         texts.push_back(qv::FormatArpRowNumeric(row, *state.services.vendors));
     }
-    // IPv6 neighbours follow, numeric: the name pool asks for IPv4 names.
+    // The IPv6 neighbours follow.
+    std::vector<qv::IpAddress> addresses;
+    addresses.reserve(rows.size());
+    for (const MIB_IPNETROW& row : rows)
+        addresses.emplace_back(row.dwAddr);
     std::vector<qv::Neighbour6> neighbours6;
     if (state.services.net->GetIpv6Neighbours(neighbours6))
-        for (const qv::Neighbour6& neighbour : neighbours6)
+        for (const qv::Neighbour6& neighbour : neighbours6) {
             texts.push_back(qv::FormatNeighbour6(neighbour, *state.services.vendors));
+            addresses.emplace_back(neighbour.addr, neighbour.ifindex);
+        }
     CNameResolver& names = *state.services.names;
     {
         std::lock_guard<std::mutex> guard(state.listOrder);
         if (state.Stopping())
             return -1;
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (auto known = names.Known(rows[i].dwAddr))
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            if (auto known = names.Known(addresses[i]))
                 texts[i].strDnsName = std::move(*known);
         state.services.sink->ReplaceRows(texts);
     }
-    for (const MIB_IPNETROW& row : rows)
-        names.Request(row.dwAddr);
+    for (const qv::IpAddress& addr : addresses)
+        names.Request(addr);
     return result == NO_ERROR_CODE ? 1 : 0;
 }
 
@@ -87,13 +93,13 @@ CArpRefresher::CArpRefresher(Services services, std::chrono::milliseconds period
     if (!m_state->services.names)
         m_state->services.names = std::make_shared<CNameResolver>(m_state->services.net);
     std::weak_ptr<State> weak = m_state;
-    m_state->services.names->SetAnswer([weak](std::uint32_t addr, const std::string& text) {
+    m_state->services.names->SetAnswer([weak](const qv::IpAddress& addr, const std::string& text) {
         const auto state = weak.lock();
         if (!state)
             return;
         std::lock_guard<std::mutex> guard(state->listOrder);
         if (!state->Stopping())
-            state->services.sink->SetDnsName(qv::InetNtoa(addr), text);
+            state->services.sink->SetDnsName(addr.Text(), text);
     });
 }
 

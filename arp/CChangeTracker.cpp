@@ -30,7 +30,7 @@ const char* CChangeTracker::KindName(Kind kind)
     return "";
 }
 
-CChangeTracker::Entry& CChangeTracker::Touch(std::uint32_t addr, bool& created)
+CChangeTracker::Entry& CChangeTracker::Touch(const qv::IpAddress& addr, bool& created)
 {
     auto it = m_entries.find(addr);
     created = it == m_entries.end();
@@ -41,7 +41,7 @@ CChangeTracker::Entry& CChangeTracker::Touch(std::uint32_t addr, bool& created)
     }
     if (m_entries.size() >= m_maxAddresses && !m_byAge.empty()) {
         // The longest unseen address that was never the gateway makes room.
-        const std::uint32_t oldest = m_byAge.back();
+        const qv::IpAddress oldest = m_byAge.back();
         m_byAge.pop_back();
         Unlink(oldest, m_entries[oldest].history.mac);
         m_entries.erase(oldest);
@@ -75,17 +75,43 @@ void CChangeTracker::SetGateway(std::uint32_t addr)
         Pin(it->second);
 }
 
-void CChangeTracker::Unlink(std::uint32_t addr, const Mac& mac)
+void CChangeTracker::SetRouter6(const qv::IpAddress& addr, bool router)
 {
+    if (!router) {
+        m_routers6.erase(addr);
+        return;
+    }
+    m_routers6.insert(addr);
+    m_gateways.insert(addr);
+    const auto it = m_entries.find(addr);
+    if (it != m_entries.end())
+        Pin(it->second);
+}
+
+void CChangeTracker::ClearRouters6()
+{
+    m_routers6.clear();
+}
+
+void CChangeTracker::Unlink(const qv::IpAddress& addr, const Mac& mac)
+{
+    if (addr.IsV6())
+        return;
     auto it = m_byMac.find(mac);
     if (it == m_byMac.end())
         return;
-    it->second.erase(addr);
+    it->second.erase(addr.V4());
     if (it->second.empty())
         m_byMac.erase(it);
 }
 
-void CChangeTracker::Baseline(std::uint32_t addr, const Mac& mac, int ifindex)
+void CChangeTracker::Remember(const qv::IpAddress& addr, const Mac& mac)
+{
+    if (!addr.IsV6())
+        m_byMac[mac].insert(addr.V4());
+}
+
+void CChangeTracker::Baseline(const qv::IpAddress& addr, const Mac& mac, int ifindex)
 {
     bool created = false;
     Entry& entry = Touch(addr, created);
@@ -95,10 +121,10 @@ void CChangeTracker::Baseline(std::uint32_t addr, const Mac& mac, int ifindex)
     entry.history.since = entry.history.lastSeen = Clock::now();
     if (ifindex != 0)
         entry.history.ifindex = ifindex;
-    m_byMac[mac].insert(addr);
+    Remember(addr, mac);
 }
 
-void CChangeTracker::Restore(std::uint32_t addr, const History& history, bool wasGateway)
+void CChangeTracker::Restore(const qv::IpAddress& addr, const History& history, bool wasGateway)
 {
     if (wasGateway)
         m_gateways.insert(addr);
@@ -108,10 +134,11 @@ void CChangeTracker::Restore(std::uint32_t addr, const History& history, bool wa
         Unlink(addr, entry.history.mac);
     entry.history = history;
     entry.history.changed = false;
-    m_byMac[history.mac].insert(addr);
+    Remember(addr, history.mac);
 }
 
-void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events, int ifindex)
+void CChangeTracker::Observe(const qv::IpAddress& addr, const Mac& mac, std::vector<Event>& events,
+                             int ifindex)
 {
     const Clock::time_point now = Clock::now();
     bool created = false;
@@ -122,13 +149,13 @@ void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Eve
     if (created) {
         history.mac = mac;
         history.since = history.lastSeen = now;
-        events.push_back({Kind::New, addr, mac, {}, 0, now});
+        events.push_back({Kind::New, addr, mac, {}, {}, now});
     } else if (history.mac != mac) {
         const bool back = history.hasPrevious && history.previous == mac;
         Kind kind = back ? Kind::FlipFlop : Kind::Changed;
-        if (addr == m_gateway)
+        if (addr.IsV6() ? m_routers6.count(addr) != 0 : addr == m_gateway)
             kind = Kind::GatewayChanged;
-        events.push_back({kind, addr, mac, history.mac, 0, now});
+        events.push_back({kind, addr, mac, history.mac, {}, now});
         Unlink(addr, history.mac);
         history.previous = history.mac;
         history.previousSince = history.since;
@@ -142,6 +169,8 @@ void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Eve
         return; // the same MAC again: nothing new
     }
 
+    if (addr.IsV6())
+        return;
     auto& owners = m_byMac[mac];
     // One MAC now answering for the gateway and for another address.
     if (m_gateway != 0 && !owners.empty()) {
@@ -157,10 +186,10 @@ void CChangeTracker::Observe(std::uint32_t addr, const Mac& mac, std::vector<Eve
             events.push_back({Kind::Shared, m_gateway, mac, gatewayBefore, addr, now});
         }
     }
-    owners.insert(addr);
+    owners.insert(addr.V4());
 }
 
-const CChangeTracker::History* CChangeTracker::Find(std::uint32_t addr) const
+const CChangeTracker::History* CChangeTracker::Find(const qv::IpAddress& addr) const
 {
     const auto it = m_entries.find(addr);
     return it == m_entries.end() ? nullptr : &it->second.history;

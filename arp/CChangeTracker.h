@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IpAddress.h"
+
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -10,10 +12,12 @@
 #include <unordered_set>
 #include <vector>
 
-// Remembers, for this run only, which MAC address each IPv4 address had,
-// and tells what a new observation means: a new station, a changed address,
-// a flip-flop back to the one before, the gateway's address changing, or the
-// gateway's MAC answering for another address too.
+// Remembers, for this run only, which MAC address each IPv4 and IPv6 address
+// had, and tells what a new observation means: a new station, a changed
+// address, a flip-flop back to the one before, a gateway's address changing,
+// or the IPv4 gateway's MAC answering for another IPv4 address too. (An IPv6
+// host answers for several addresses with one MAC: link-local, global,
+// temporary. So does a router for both families. Neither is a sign.)
 class CChangeTracker
 {
 public:
@@ -25,10 +29,10 @@ public:
     struct Event
     {
         Kind kind;
-        std::uint32_t addr;      // network order; the gateway's for Shared
-        Mac mac;                 // the address's MAC now
-        Mac oldMac{};            // the one before (Shared: the gateway's before; none for New)
-        std::uint32_t other = 0; // Shared: the other address with this MAC
+        qv::IpAddress addr;  // the gateway's for Shared
+        Mac mac;             // the address's MAC now
+        Mac oldMac{};        // the one before (Shared: the gateway's before; none for New)
+        qv::IpAddress other; // Shared: the other address with this MAC
         Clock::time_point when;
     };
 
@@ -49,17 +53,17 @@ public:
     explicit CChangeTracker(std::size_t maxAddresses = 65536);
 
     // The table as first dumped: remembered, no events.
-    void Baseline(std::uint32_t addr, const Mac& mac, int ifindex = 0);
+    void Baseline(const qv::IpAddress& addr, const Mac& mac, int ifindex = 0);
 
     // One entry as the kernel now has it; appends what it means to events.
-    void Observe(std::uint32_t addr, const Mac& mac, std::vector<Event>& events, int ifindex = 0);
+    void Observe(const qv::IpAddress& addr, const Mac& mac, std::vector<Event>& events, int ifindex = 0);
 
     // What an earlier run remembered of addr, as if this run had seen it;
     // wasGateway keeps it as a gateway for eviction.
-    void Restore(std::uint32_t addr, const History& history, bool wasGateway);
+    void Restore(const qv::IpAddress& addr, const History& history, bool wasGateway);
 
     // Whether addr is or was the gateway in this run (or a remembered one).
-    bool WasGateway(std::uint32_t addr) const { return m_gateways.count(addr) != 0; }
+    bool WasGateway(const qv::IpAddress& addr) const { return m_gateways.count(addr) != 0; }
 
     // Every address remembered, least recently seen last among the others.
     template <typename Visit> void ForEach(Visit&& visit) const
@@ -74,7 +78,12 @@ public:
     void SetGateway(std::uint32_t addr);
     std::uint32_t Gateway() const { return m_gateway; }
 
-    const History* Find(std::uint32_t addr) const;
+    // The IPv6 routers now: the default route's next hop and the entries
+    // the kernel flags as routers. A change of their MAC is a gateway's.
+    void SetRouter6(const qv::IpAddress& addr, bool router);
+    void ClearRouters6();
+
+    const History* Find(const qv::IpAddress& addr) const;
     std::size_t Size() const { return m_entries.size(); }
 
     static const char* KindName(Kind kind);
@@ -83,12 +92,13 @@ private:
     struct Entry
     {
         History history;
-        std::list<std::uint32_t>::iterator age; // position in m_byAge, newest first
+        std::list<qv::IpAddress>::iterator age; // position in m_byAge, newest first
         bool pinned = false;                    // a gateway: not in m_byAge
     };
     void Pin(Entry& entry);
-    Entry& Touch(std::uint32_t addr, bool& created);
-    void Unlink(std::uint32_t addr, const Mac& mac);
+    Entry& Touch(const qv::IpAddress& addr, bool& created);
+    void Unlink(const qv::IpAddress& addr, const Mac& mac);
+    void Remember(const qv::IpAddress& addr, const Mac& mac);
 
     struct MacHash
     {
@@ -97,9 +107,11 @@ private:
 
     std::size_t m_maxAddresses;
     std::uint32_t m_gateway = 0;
-    std::unordered_set<std::uint32_t> m_gateways; // every address that has been the gateway
-    std::unordered_map<std::uint32_t, Entry> m_entries;
-    std::list<std::uint32_t> m_byAge; // only addresses that may be evicted
-    // Which addresses each MAC answers for now, to see one shared with the gateway.
+    using Hasher = qv::IpAddress::Hasher;
+    std::unordered_set<qv::IpAddress, Hasher> m_gateways; // every address that has been a gateway
+    std::unordered_set<qv::IpAddress, Hasher> m_routers6;
+    std::unordered_map<qv::IpAddress, Entry, Hasher> m_entries;
+    std::list<qv::IpAddress> m_byAge; // only addresses that may be evicted
+    // Which IPv4 addresses each MAC answers for now, to see one shared with the gateway.
     std::unordered_map<Mac, std::unordered_set<std::uint32_t>, MacHash> m_byMac;
 };

@@ -1,7 +1,5 @@
 #include "arp/CNameResolver.h"
 
-#include "platform/AddressText.h"
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -35,7 +33,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Lookup
 {
-    std::uint32_t addr;
+    qv::IpAddress addr;
     Clock::time_point started;
     bool covered; // a thread was started to stand in for it
 };
@@ -50,14 +48,14 @@ struct CNameResolver::State : std::enable_shared_from_this<CNameResolver::State>
     std::condition_variable work;
     std::condition_variable grow; // the grower's own, so it takes no wake-up meant for a pool thread
     mutable std::condition_variable idle;
-    std::deque<std::uint32_t> queue;
-    std::unordered_set<std::uint32_t> pending; // queued or under way
+    std::deque<qv::IpAddress> queue;
+    std::unordered_set<qv::IpAddress, qv::IpAddress::Hasher> pending; // queued or under way
     struct Known
     {
         std::string text;
         Clock::time_point learned;
     };
-    std::unordered_map<std::uint32_t, Known> known;
+    std::unordered_map<qv::IpAddress, Known, qv::IpAddress::Hasher> known;
     Clock::duration refresh{};
     std::vector<Lookup> underWay;
     std::size_t threads = 0;
@@ -83,14 +81,15 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         --state->waiting;
         if (state->stopping || !hasWork)
             break;
-        const std::uint32_t addr = state->queue.front();
+        const qv::IpAddress addr = state->queue.front();
         state->queue.pop_front();
         state->underWay.push_back({addr, Clock::now(), false});
         guard.unlock();
 
         std::string name;
-        const auto found = state->net->LookupName(addr, name);
-        std::string text = found == INetworkServices::NameLookup::Found ? name : qv::InetNtoa(addr);
+        const auto found = addr.IsV6() ? state->net->LookupName6(addr.V6(), addr.Scope(), name)
+                                       : state->net->LookupName(addr.V4(), name);
+        std::string text = found == INetworkServices::NameLookup::Found ? name : addr.Text();
 
         guard.lock();
         std::erase_if(state->underWay, [&](const Lookup& l) { return l.addr == addr; });
@@ -102,9 +101,9 @@ void PoolThread(std::shared_ptr<CNameResolver::State> state)
         // an answer that says the same changes nothing there. No answer at
         // all (a server down) changes nothing either: the name learned stays.
         const auto previous = state->known.find(addr);
-        const bool same =
-            found == INetworkServices::NameLookup::TryLater ||
-            (previous != state->known.end() ? previous->second.text == text : text == qv::InetNtoa(addr));
+        const bool same = found == INetworkServices::NameLookup::TryLater ||
+                          (previous != state->known.end() ? previous->second.text == text
+                                                          : found != INetworkServices::NameLookup::Found);
         if (found != INetworkServices::NameLookup::TryLater)
             state->known[addr] = {text, Clock::now()};
         const CNameResolver::Answer answer = same ? nullptr : state->answer;
@@ -188,7 +187,7 @@ void CNameResolver::SetAnswer(Answer answer)
     m_state->answer = std::move(answer);
 }
 
-void CNameResolver::Request(std::uint32_t addr)
+void CNameResolver::Request(const qv::IpAddress& addr)
 {
     std::lock_guard<std::mutex> guard(m_state->lock);
     if (m_state->stopping)
@@ -215,7 +214,7 @@ void CNameResolver::Request(std::uint32_t addr)
         m_state->StartGrower();
 }
 
-std::optional<std::string> CNameResolver::Known(std::uint32_t addr) const
+std::optional<std::string> CNameResolver::Known(const qv::IpAddress& addr) const
 {
     std::lock_guard<std::mutex> guard(m_state->lock);
     const auto it = m_state->known.find(addr);

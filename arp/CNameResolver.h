@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/INetworkServices.h"
+#include "platform/IpAddress.h"
 
 #include <chrono>
 #include <cstddef>
@@ -10,15 +11,15 @@
 #include <optional>
 #include <string>
 
-// Reverse names looked up concurrently on a pool of threads, so that no
+// Reverse names (in-addr.arpa and ip6.arpa) looked up concurrently on a pool of threads, so that no
 // caller waits on a slow name server. The pool keeps the system resolver's
 // meaning (NSS: /etc/hosts, resolv.conf's servers, timeout and attempts).
 class CNameResolver
 {
 public:
-    // addr in network order; text is the name, or the dotted address when
-    // the lookup found none. Called on a pool thread.
-    using Answer = std::function<void(std::uint32_t addr, const std::string& text)>;
+    // text is the name, or the address's own text when the lookup found
+    // none. Called on a pool thread.
+    using Answer = std::function<void(const qv::IpAddress& addr, const std::string& text)>;
 
     static constexpr std::size_t kMaxInFlight = 512;
 
@@ -37,10 +38,10 @@ public:
 
     // Queues a lookup of addr unless one is already queued or under way, or
     // its name was learned less than the refresh time ago.
-    void Request(std::uint32_t addr);
+    void Request(const qv::IpAddress& addr);
 
     // What the last answer for addr gave in this run, if any came.
-    std::optional<std::string> Known(std::uint32_t addr) const;
+    std::optional<std::string> Known(const qv::IpAddress& addr) const;
 
     // Waits until nothing is pending or bound has passed; true when idle.
     bool WaitIdle(std::chrono::milliseconds bound) const;

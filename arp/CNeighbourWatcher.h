@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arp/CChangeTracker.h"
+#include "platform/NeighMessage.h"
 
 #include <functional>
 
@@ -41,8 +42,10 @@ public:
 private:
     bool ReadTable(bool baseline, const Sink& sink);
     void ReadGateway();
+    void Observe6(const qv::Neighbour6& entry, bool baseline, std::vector<CChangeTracker::Event>& events);
 
     Options m_options;
     CChangeTracker m_tracker;
     int m_nResyncs = 0;
+    qv::IpAddress m_route6; // the IPv6 default route's next hop, empty when none
 };

@@ -32,7 +32,7 @@ bool ParseMac(const std::string& text, CChangeTracker::Mac& mac)
 }
 
 // One address's object; false when it is not one of ours.
-bool ParseLine(const std::string& line, std::uint32_t& addr, CChangeTracker::History& history, bool& gateway)
+bool ParseLine(const std::string& line, qv::IpAddress& addr, CChangeTracker::History& history, bool& gateway)
 {
     const json object = json::parse(line, nullptr, false);
     if (!object.is_object())
@@ -45,10 +45,10 @@ bool ParseLine(const std::string& line, std::uint32_t& addr, CChangeTracker::His
         return true;
     };
     std::string ip, family, mac, first, last, interface;
-    if (!text("ip", ip) || !text("family", family) || family != "inet" || !qv::ParseDottedQuad(ip, addr) ||
-        !text("mac", mac) || !ParseMac(mac, history.mac) || !text("first_seen", first) ||
-        !CWatchState::ParseTime(first, history.since) || !text("last_seen", last) ||
-        !CWatchState::ParseTime(last, history.lastSeen))
+    if (!text("ip", ip) || !text("family", family) || !qv::IpAddress::Parse(ip, addr) ||
+        family != (addr.IsV6() ? "inet6" : "inet") || !text("mac", mac) || !ParseMac(mac, history.mac) ||
+        !text("first_seen", first) || !CWatchState::ParseTime(first, history.since) ||
+        !text("last_seen", last) || !CWatchState::ParseTime(last, history.lastSeen))
         return false;
     if (text("interface", interface))
         history.ifindex = static_cast<int>(::if_nametoindex(interface.c_str()));
@@ -118,7 +118,7 @@ CWatchState::Load CWatchState::Read(CChangeTracker& tracker, std::string& proble
     }
     struct Restored
     {
-        std::uint32_t addr;
+        qv::IpAddress addr;
         CChangeTracker::History history;
         bool gateway;
     };
@@ -148,10 +148,10 @@ bool CWatchState::Write(const CChangeTracker& tracker, std::string& reason) cons
     text.reserve(tracker.Size() * 320);
     // One lookup an interface, not one a station.
     std::map<int, std::string> interfaces;
-    tracker.ForEach([&](std::uint32_t addr, const CChangeTracker::History& history) {
+    tracker.ForEach([&](const qv::IpAddress& addr, const CChangeTracker::History& history) {
         nlohmann::ordered_json object;
-        object["ip"] = qv::InetNtoa(addr);
-        object["family"] = "inet";
+        object["ip"] = addr.Text();
+        object["family"] = addr.IsV6() ? "inet6" : "inet";
         auto known = interfaces.find(history.ifindex);
         if (known == interfaces.end())
             known =

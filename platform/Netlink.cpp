@@ -169,7 +169,7 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
     if (nl.nlmsg_type != RTM_NEWROUTE || nl.nlmsg_len > length)
         return false;
     std::memcpy(&header, data + NLMSG_HDRLEN, sizeof header);
-    if (header.rtm_family != AF_INET)
+    if (header.rtm_family != AF_INET && header.rtm_family != AF_INET6)
         return false;
     route = RouteInfo{};
     route.type = header.rtm_type;
@@ -185,6 +185,8 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
             std::memcpy(&route.outInterface, payload, 4);
         else if (attr.rta_type == RTA_GATEWAY && payloadLength == 4)
             std::memcpy(&route.gateway, payload, 4);
+        else if (attr.rta_type == RTA_GATEWAY && payloadLength == 16)
+            std::memcpy(route.gateway6, payload, 16);
         else if (attr.rta_type == RTA_PREFSRC && payloadLength == 4)
             std::memcpy(&route.preferredSource, payload, 4);
         else if (attr.rta_type == RTA_TABLE && payloadLength == 4)
@@ -291,7 +293,7 @@ EventSocket::EventSocket(int receiveBuffer) : m_buffer(kReceiveBuffer)
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     sockaddr_nl local{};
     local.nl_family = AF_NETLINK;
-    local.nl_groups = RTMGRP_NEIGH | RTMGRP_IPV4_ROUTE;
+    local.nl_groups = RTMGRP_NEIGH | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_ROUTE;
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -306,7 +308,8 @@ EventSocket::~EventSocket()
 
 EventSocket::Read
 EventSocket::Drain(const std::function<void(const NeighEntry& entry, bool deleted)>& onNeigh,
-                   const std::function<void()>& onRoute)
+                   const std::function<void()>& onRoute,
+                   const std::function<void(const Neighbour6& entry, bool deleted)>& onNeigh6)
 {
     const unsigned loopback = ::if_nametoindex("lo");
     for (;;) {
@@ -351,9 +354,13 @@ EventSocket::Drain(const std::function<void(const NeighEntry& entry, bool delete
                     data = copy.data();
                 }
                 NeighEntry entry;
+                Neighbour6 entry6;
                 if (ParseNeighMessage(data, length, entry.row, &entry.detail) == NeighParse::Row &&
                     (loopback == 0 || entry.row.dwIndex != loopback))
                     onNeigh(entry, deleted);
+                else if (onNeigh6 && ParseNeigh6Message(data, length, entry6) == NeighParse::Row &&
+                         (loopback == 0 || entry6.ifindex != loopback))
+                    onNeigh6(entry6, deleted);
             },
             interrupted);
     }
@@ -388,17 +395,17 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
     return route;
 }
 
-std::optional<RouteInfo> GetDefaultRoute()
+std::optional<RouteInfo> GetDefaultRoute(int family)
 {
     auto request = MakeRequest<rtmsg>(RTM_GETROUTE, NLM_F_DUMP);
-    request.body.rtm_family = AF_INET;
+    request.body.rtm_family = static_cast<unsigned char>(family);
 
     std::optional<RouteInfo> found;
     bool interrupted = false;
     const auto onRoute = [&](const std::uint8_t* data, std::size_t length) {
         RouteInfo route;
         rtmsg header;
-        if (found || !ParseRoute(data, length, route, header))
+        if (found || !ParseRoute(data, length, route, header) || header.rtm_family != family)
             return;
         if (header.rtm_dst_len == 0 && header.rtm_table == RT_TABLE_MAIN && route.type == RTN_UNICAST)
             found = route;

@@ -39,9 +39,8 @@ std::optional<std::vector<MIB_IPNETROW>> DumpIpv4Neighbours();
 std::optional<std::vector<Neighbour6>>
 DumpIpv6Neighbours(const DumpSource& source = KernelNeighbourDump(AF_INET6));
 
-// A socket subscribed to the kernel's neighbour and IPv4 route
-// announcements. Open it before dumping the table, so nothing falls
-// between the dump and the first announcement.
+// A socket subscribed to the kernel's neighbour and route announcements. Open it before dumping the table, so
+// nothing falls between the dump and the first announcement.
 class EventSocket
 {
 public:
@@ -60,9 +59,11 @@ public:
         Error
     };
     // Reads what is queued without waiting: onNeigh for each IPv4 neighbour
-    // announcement (deleted for RTM_DELNEIGH), onRoute for each route one.
+    // announcement (deleted for RTM_DELNEIGH), onNeigh6 (when set) for each
+    // IPv6 one, onRoute for each route one.
     Read Drain(const std::function<void(const NeighEntry& entry, bool deleted)>& onNeigh,
-               const std::function<void()>& onRoute);
+               const std::function<void()>& onRoute,
+               const std::function<void(const Neighbour6& entry, bool deleted)>& onNeigh6 = nullptr);
 
 private:
     int m_fd = -1;
@@ -74,17 +75,18 @@ struct RouteInfo
     std::uint8_t type = 0; // RTN_*
     int outInterface = 0;
     std::uint32_t gateway = 0;         // network order, 0 when on-link
+    std::uint8_t gateway6[16] = {};    // an IPv6 route's next hop, zeros when on-link
     std::uint32_t preferredSource = 0; // network order, 0 when none
 };
 
-// One RTM_NEWROUTE message of an IPv4 route as the kernel sends it: false
+// One RTM_NEWROUTE message of an IPv4 or IPv6 route as the kernel sends it: false
 // for anything else, and for an attribute that runs past the message.
 bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, rtmsg& header);
 
 // The route the kernel would use for dest (network order); nullopt when there is none.
 std::optional<RouteInfo> GetRoute(std::uint32_t dest);
 
-// The main table's default route, nullopt when there is none.
-std::optional<RouteInfo> GetDefaultRoute();
+// The main table's default route of family, nullopt when there is none.
+std::optional<RouteInfo> GetDefaultRoute(int family = AF_INET);
 
 } // namespace qv::netlink

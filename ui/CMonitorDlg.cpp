@@ -205,8 +205,7 @@ void CMonitorDlg::CreateControls()
         m_labelFilterCount->setVisible(!m_list->Filter().isEmpty());
     });
     m_labelFilterCount->hide();
-    m_labelLegend =
-        new QLabel(QStringLiteral("红色：网关 MAC 已变　黄色：MAC 已变（右键清除标记）"), this);
+    m_labelLegend = new QLabel(QStringLiteral("红色：网关 MAC 已变　黄色：MAC 已变（右键清除标记）"), this);
     m_labelLegend->setObjectName(QStringLiteral("legend"));
     m_labelLegend->setTextFormat(Qt::PlainText);
     m_labelLegend->hide();
@@ -392,11 +391,11 @@ void CMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
             .arg(QString::fromStdString(qv::MakeMacText(mac.data())),
                  QString::fromStdString(qv::VendorText(mac.data(), *m_xmlReader)));
     };
-    const QString ip = QString::fromStdString(qv::InetNtoa(event.addr));
+    const QString ip = QString::fromStdString(event.addr.Text());
     const QString when = QDateTime::fromSecsSinceEpoch(CChangeTracker::Clock::to_time_t(event.when))
                              .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (event.kind == Kind::Shared) {
-        const QString other = QString::fromStdString(qv::InetNtoa(event.other));
+        const QString other = QString::fromStdString(event.other.Text());
         m_list->MarkChanged(
             ip, true,
             QStringLiteral("%1 起，%2 也使用网关的 MAC 地址 %3").arg(when, other, described(event.mac)));

@@ -224,11 +224,13 @@ TEST(CommandLineNetns, AWatchWithStateReportsWhatChangedWhileItWasStopped)
     qv::test::TempDir dir;
     const std::string state = dir.Path() + "/state.jsonl";
     const std::string options = "--json --state " + state;
+    Shell("ip -6 neigh replace fe80::77 lladdr 00:00:0c:00:06:77 nud permanent dev h0");
     WatchRun first(dir.Path(), options);
     EXPECT_EQ(first.out, ""); // nothing remembered yet: the table is the baseline
     const std::string saved = qv::test::ReadFile(state);
     ASSERT_EQ(saved.substr(0, saved.find('\n')), R"({"format":"quorvane-state","version":1})");
     EXPECT_NE(saved.find(R"("ip":"10.213.1.2")"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(R"("ip":"fe80::77%h0","family":"inet6")"), std::string::npos) << saved;
     EXPECT_NE(saved.find(R"("gateway":true)"), std::string::npos) << saved;
 
     // The same table again: nothing to say.
@@ -236,7 +238,8 @@ TEST(CommandLineNetns, AWatchWithStateReportsWhatChangedWhileItWasStopped)
     EXPECT_EQ(same.out, "");
     // The gateway's MAC changes and a station appears while no watch runs.
     Shell("ip neigh replace 10.213.1.2 lladdr 02:66:00:00:00:01 dev h0 && "
-          "ip neigh replace 10.213.1.77 lladdr 00:00:0c:00:00:77 nud permanent dev h0");
+          "ip neigh replace 10.213.1.77 lladdr 00:00:0c:00:00:77 nud permanent dev h0 && "
+          "ip -6 neigh replace fe80::77 lladdr 02:00:00:00:06:78 nud permanent dev h0");
     WatchRun after(dir.Path(), options);
     Shell("ip neigh replace 10.213.1.2 lladdr 00:00:0c:aa:bb:02 dev h0; ip neigh del 10.213.1.77 dev h0");
     EXPECT_EQ(after.status, 0);
@@ -245,6 +248,9 @@ TEST(CommandLineNetns, AWatchWithStateReportsWhatChangedWhileItWasStopped)
         << after.out;
     EXPECT_NE(after.out.find(R"("old_mac":"00:00:0C:AA:BB:02")"), std::string::npos) << after.out;
     EXPECT_NE(after.out.find(R"("event":"new","ip":"10.213.1.77")"), std::string::npos) << after.out;
+    EXPECT_NE(after.out.find(R"("event":"changed","ip":"fe80::77%h0","mac":"02:00:00:00:06:78")"),
+              std::string::npos)
+        << after.out;
 
     // Not ours: refused, untouched.
     const std::string foreign = dir.Path() + "/foreign.txt";

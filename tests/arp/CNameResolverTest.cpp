@@ -26,7 +26,7 @@ TEST(CNameResolver, SendsANameOnlyWhenItDiffersFromTheOneLearned)
     net->SetName("10.0.0.1", "router.test");
     Answers answers;
     CNameResolver resolver(net, CNameResolver::kMaxInFlight, std::chrono::milliseconds(0));
-    resolver.SetAnswer([&](std::uint32_t, const std::string& text) {
+    resolver.SetAnswer([&](const qv::IpAddress&, const std::string& text) {
         std::lock_guard<std::mutex> guard(answers.lock);
         answers.texts.push_back(text);
     });
@@ -63,7 +63,7 @@ TEST(CNameResolver, AnOutageKeepsLearnedNamesAndOnlyNxdomainDropsThem)
         EXPECT_EQ(net->lookups, before) << "a name learned now was asked again";
     }
     CNameResolver resolver(net, CNameResolver::kMaxInFlight, std::chrono::milliseconds(0));
-    resolver.SetAnswer([&](std::uint32_t, const std::string& text) {
+    resolver.SetAnswer([&](const qv::IpAddress&, const std::string& text) {
         std::lock_guard<std::mutex> guard(lock);
         texts.push_back(text);
     });

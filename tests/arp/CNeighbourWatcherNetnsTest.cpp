@@ -55,9 +55,11 @@ public:
     // Waits until an event of kind for ip has come.
     bool WaitFor(Kind kind, const char* ip)
     {
+        qv::IpAddress addr;
+        EXPECT_TRUE(qv::IpAddress::Parse(ip, addr)) << ip;
         return qv::test::WaitUntil([&] {
             for (const auto& event : Events())
-                if (event.kind == kind && event.addr == qv::InetAddr(ip))
+                if (event.kind == kind && event.addr == addr)
                     return true;
             return false;
         });
@@ -125,6 +127,30 @@ TEST(NeighbourWatch, ForgedRepliesForTheGatewayGiveGatewayChangedAndShared)
           "reachable dev h0");
 }
 
+TEST(NeighbourWatch, TheIpv6RoutersAreGatewaysAndNoIpv6AddressIsShared)
+{
+    QV_REQUIRE_NETNS();
+    Shell("ip addr add fd99:1::1/64 dev h0 nodad && ip -6 route add default via fd99:1::2 dev h0");
+    const auto replace = [](const char* ip, const char* mac, const char* flags = "") {
+        Shell(std::string("ip -6 neigh replace ") + ip + " lladdr " + mac + " " + flags +
+              " nud permanent dev h0");
+    };
+    replace("fd99:1::2", "00:00:0c:aa:bb:02");
+    replace("fe80::99", "02:00:00:00:99:01", "router");
+    Watching watch;
+    // The router's MAC on another address of its own, in either family, is no sign.
+    replace("fd99:1::3", "00:00:0c:aa:bb:02");
+    replace("fd99:1::2", "02:66:00:00:00:99");
+    replace("fe80::99", "02:00:00:00:99:02", "router");
+    replace("fe80::98", "02:00:00:00:98:01");
+    replace("fe80::98", "02:00:00:00:98:02");
+    ASSERT_TRUE(watch.WaitFor(Kind::Changed, "fe80::98%h0"));
+    EXPECT_TRUE(watch.WaitFor(Kind::GatewayChanged, "fd99:1::2"));
+    EXPECT_TRUE(watch.WaitFor(Kind::GatewayChanged, "fe80::99%h0"));
+    for (const auto& event : watch.Events())
+        EXPECT_NE(event.kind, Kind::Shared) << event.addr.Text() << " " << event.other.Text();
+}
+
 TEST(NeighbourWatch, ABurstOfTenThousandChangesLosesNoneThroughTheResync)
 {
     QV_REQUIRE_NETNS();
@@ -145,7 +171,8 @@ TEST(NeighbourWatch, ABurstOfTenThousandChangesLosesNoneThroughTheResync)
     ASSERT_TRUE(qv::test::WaitUntil([&] {
         last.clear();
         for (const auto& event : watch.Events())
-            last[event.addr] = Mac(event.mac);
+            if (!event.addr.IsV6())
+                last[event.addr.V4()] = Mac(event.mac);
         return last.size() >= 10000;
     })) << last.size()
         << " of 10000 changes seen";

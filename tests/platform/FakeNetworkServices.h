@@ -137,6 +137,16 @@ public:
         rows = rows6;
         return true;
     }
+    std::map<std::string, std::string> names6; // address text -> name
+    NameLookup LookupName6(const std::uint8_t (&addr)[16], std::uint32_t scope, std::string& name) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const auto it = names6.find(qv::Inet6Text(addr, scope));
+        if (it == names6.end())
+            return NameLookup::NoName;
+        name = it->second;
+        return NameLookup::Found;
+    }
     std::map<std::string, std::string> hosts; // name -> dotted address
     bool ResolveHost(const std::string& name, std::uint32_t& addr) override
     {
