@@ -1,10 +1,12 @@
-// quorvane-arping TARGET SOURCE: one ARP request, the only code of Quorvane
-// that may hold CAP_NET_RAW (as a file capability, cap_net_raw+p). It keeps
-// the capability effective only for socket(AF_PACKET), then drops every
-// capability before it reads anything from the network.
+// quorvane-arping TARGET SOURCE: one ARP request, or for IPv6 addresses one
+// neighbour solicitation; the only code of Quorvane that may hold
+// CAP_NET_RAW (as a file capability, cap_net_raw+p). It keeps the
+// capability effective only for socket(), then drops every capability
+// before it reads anything from the network.
 #include "app/Privileges.h"
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
+#include "platform/NeighbourSolicitation.h"
 #include "platform/NetTypes.h"
 #include "vendor/OuiKey.h"
 
@@ -58,11 +60,20 @@ int main(int argc, char** argv)
 
     if (argc != 3)
         return Usage("two addresses are needed");
-    std::uint32_t target = 0;
-    std::uint32_t source = 0;
-    if (!qv::ParseDottedQuad(argv[1], target) || !qv::ParseDottedQuad(argv[2], source) || source == 0)
-        return Usage("addresses must be dotted IPv4 addresses");
-    const qv::arp::Path path = qv::arp::FindPath(target, source);
+    qv::IpAddress target;
+    qv::IpAddress source;
+    if (!qv::IpAddress::Parse(argv[1], target) || !qv::IpAddress::Parse(argv[2], source) ||
+        source.IsEmpty() || target.IsV6() != source.IsV6())
+        return Usage("addresses must be two IPv4 or two IPv6 addresses");
+    const bool v6 = target.IsV6();
+    qv::arp::Path path;
+    if (v6) {
+        const qv::ndp::Path path6 = qv::ndp::FindPath(target, source);
+        path.code = path6.code;
+        path.ifindex = path6.ifindex;
+    } else {
+        path = qv::arp::FindPath(target.V4(), source.V4());
+    }
     if (path.code == ERROR_INVALID_PARAMETER_CODE)
         return Usage("the target is not a unicast address");
     if (path.code == ERROR_NOT_FOUND_CODE)
@@ -74,18 +85,20 @@ int main(int argc, char** argv)
         capng_update(CAPNG_ADD, CAPNG_EFFECTIVE, CAP_NET_RAW);
         capng_apply(CAPNG_SELECT_CAPS);
     }
-    const int fd = qv::arp::OpenPacketSocket();
+    const int fd = v6 ? qv::ndp::OpenIcmp6Socket() : qv::arp::OpenPacketSocket();
     const int openError = errno;
     if (!DropEverything(sets))
         return Fail("cannot drop capabilities");
     if (fd < 0)
         return Fail(openError == EPERM || openError == EACCES
                         ? qv::arp::HelperReason(qv::arp::Outcome::NoPermission)
-                        : "cannot open a packet socket");
+                        : "cannot open a raw socket");
 
     std::uint8_t mac[6] = {};
     const qv::arp::Outcome outcome =
-        qv::arp::ExchangeOverPacketSocket(fd, path.ifindex, path.source, target, mac, kWait);
+        v6 ? qv::ndp::ExchangeOverIcmp6Socket(fd, path.ifindex, qv::IpAddress(source.V6(), path.ifindex),
+                                              target, mac, kWait)
+           : qv::arp::ExchangeOverPacketSocket(fd, path.ifindex, path.source, target.V4(), mac, kWait);
     ::close(fd);
     if (outcome != qv::arp::Outcome::Reply)
         return Fail(qv::arp::HelperReason(outcome));

@@ -51,7 +51,8 @@ const char kUsage[] =
     "                               MAC address, vendor, type, separated by tabs; IPv4\n"
     "                               entries, then IPv6 ones (-4 or -6 for one family);\n"
     "                               -n shows addresses as names and sends no DNS query\n"
-    "  --arp TARGET [--source SRC]  send one ARP request for TARGET and print the MAC\n"
+    "  --arp TARGET [--source SRC]  send one ARP request for TARGET (a neighbour\n"
+    "                               solicitation for an IPv6 one) and print the MAC\n"
     "                               address and its vendor\n"
     "  --vendor MAC|OUI             print who a MAC address (or its first three bytes) belongs\n"
     "                               to: the longest registered IEEE block, or what kind of\n"
@@ -327,9 +328,47 @@ int Watch(CVendorDatabase& vendors, const WatchOptions& options, std::ostream& o
     return 0;
 }
 
+// An IPv6 target: one neighbour solicitation.
+int SolicitOne(const std::string& target, const std::string* source, INetworkServices& net,
+               CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
+{
+    IpAddress targetIp;
+    IpAddress sourceIp;
+    if (!IpAddress::Parse(target, targetIp) || !targetIp.IsV6()) {
+        err << "quorvane: '" << QuoteForMessage(target) << "' is not an IPv6 address with a known zone\n";
+        return 2;
+    }
+    if (targetIp.V6()[0] == 0xFE && (targetIp.V6()[1] & 0xC0) == 0x80 && targetIp.Scope() == 0) {
+        err << "quorvane: a link-local address needs its interface: " << QuoteForMessage(target) << "%eth0\n";
+        return 2;
+    }
+    if (source && (!IpAddress::Parse(*source, sourceIp) || !sourceIp.IsV6())) {
+        err << "quorvane: '" << QuoteForMessage(*source) << "' is not an IPv6 address\n";
+        return 2;
+    }
+    std::uint8_t mac[6] = {};
+    std::string detail;
+    const std::uint32_t result = net.QueryNeighbour6(targetIp, sourceIp, mac, &detail);
+    if (result != NO_ERROR_CODE) {
+        err << "quorvane: neighbour solicitation for " << targetIp.Text()
+            << (source ? " from " + sourceIp.Text() : std::string())
+            << " failed: " << DescribeArpResult(result);
+        if (!detail.empty())
+            err << " (no confirmed reply; " << detail << ")";
+        err << "\n";
+        return 1;
+    }
+    out << MakeMacText(mac) << '\t' << VendorText(mac, vendors) << '\n';
+    if (!detail.empty())
+        err << "quorvane: " << targetIp.Text() << ": " << detail << "\n";
+    return 0;
+}
+
 int SendOne(const std::string& target, const std::string* source, INetworkServices& net,
             CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
 {
+    if (target.find(':') != std::string::npos)
+        return SolicitOne(target, source, net, vendors, out, err);
     std::uint32_t targetIp = 0;
     // Only what cannot be an address is asked of the resolver: a mistyped
     // address must not become a name query.

@@ -47,6 +47,8 @@ std::string DescribeArpResult(std::uint32_t code)
         return "permission denied";
     case ERROR_INVALID_PARAMETER_CODE:
         return "the target is not a unicast address";
+    case ERROR_NOT_SUPPORTED_CODE:
+        return "not supported on this system";
     case ERROR_INVALID_USER_BUFFER_CODE:
         return "the address buffer is too small";
     default:

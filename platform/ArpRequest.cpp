@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <ifaddrs.h>
@@ -285,21 +287,82 @@ const char* StateName(std::uint16_t state)
 
 } // namespace
 
-Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t target, std::uint8_t mac[6],
-                             std::chrono::milliseconds wait, std::string* detail)
+namespace {
+
+// One neighbour entry of either family, as the fallback reads it.
+struct Cached
 {
-    Fd sock(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    IpAddress addr;
+    int ifindex = 0;
+    bool hasMac = false;
+    std::uint8_t mac[6] = {};
+    NeighDetail detail;
+};
+
+std::optional<std::vector<Cached>> ReadCache(bool v6)
+{
+    std::vector<Cached> found;
+    if (v6) {
+        const auto entries = netlink::DumpIpv6Neighbours();
+        if (!entries)
+            return std::nullopt;
+        for (const Neighbour6& entry : *entries) {
+            Cached& cached = found.emplace_back();
+            cached.addr = IpAddress(entry.addr, entry.ifindex);
+            cached.ifindex = static_cast<int>(entry.ifindex);
+            cached.hasMac = entry.physLen == 6;
+            std::memcpy(cached.mac, entry.phys, 6);
+            cached.detail = entry.detail;
+        }
+        return found;
+    }
+    const auto entries = netlink::DumpIpv4NeighbourEntries();
+    if (!entries)
+        return std::nullopt;
+    for (const netlink::NeighEntry& entry : *entries) {
+        Cached& cached = found.emplace_back();
+        cached.addr = entry.row.dwAddr;
+        cached.ifindex = static_cast<int>(entry.row.dwIndex);
+        cached.hasMac = entry.row.dwPhysAddrLen == 6;
+        std::memcpy(cached.mac, entry.row.bPhysAddr, 6);
+        cached.detail = entry.detail;
+    }
+    return found;
+}
+
+} // namespace
+
+Outcome RequestThroughKernel(int ifindex, const IpAddress& source, const IpAddress& target,
+                             std::uint8_t mac[6], std::chrono::milliseconds wait, std::string* detail)
+{
+    const bool v6 = target.IsV6();
+    Fd sock(::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (sock.fd < 0)
         return Outcome::Failed;
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = source;
-    if (::bind(sock.fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)
+    sockaddr_storage from{};
+    sockaddr_storage to{};
+    socklen_t length = 0;
+    if (v6) {
+        auto& from6 = reinterpret_cast<sockaddr_in6&>(from);
+        auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
+        from6.sin6_family = to6.sin6_family = AF_INET6;
+        std::memcpy(&from6.sin6_addr, source.V6(), 16);
+        std::memcpy(&to6.sin6_addr, target.V6(), 16);
+        from6.sin6_scope_id = source.Scope();
+        to6.sin6_scope_id = target.Scope() != 0 ? target.Scope() : static_cast<std::uint32_t>(ifindex);
+        to6.sin6_port = htons(9); // discard: nothing is expected to answer
+        length = sizeof(sockaddr_in6);
+    } else {
+        auto& from4 = reinterpret_cast<sockaddr_in&>(from);
+        auto& to4 = reinterpret_cast<sockaddr_in&>(to);
+        from4.sin_family = to4.sin_family = AF_INET;
+        from4.sin_addr.s_addr = source.V4();
+        to4.sin_addr.s_addr = target.V4();
+        to4.sin_port = htons(9);
+        length = sizeof(sockaddr_in);
+    }
+    if (::bind(sock.fd, reinterpret_cast<sockaddr*>(&from), length) != 0)
         return Outcome::Failed;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(9); // discard: nothing is expected to answer
-    to.sin_addr.s_addr = target;
     const long ticks = ::sysconf(_SC_CLK_TCK);
     const long ticksPerSecond = ticks > 0 ? ticks : 100;
     const Clock::time_point began = Clock::now();
@@ -309,12 +372,11 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
     // no new confirmation will come); notes the first cached address and
     // state otherwise.
     const auto confirmed = [&](bool atStart) {
-        const auto entries = netlink::DumpIpv4NeighbourEntries();
+        const auto entries = ReadCache(v6);
         if (!entries)
             return false;
-        for (const netlink::NeighEntry& entry : *entries) {
-            const MIB_IPNETROW& row = entry.row;
-            if (row.dwAddr != target || static_cast<int>(row.dwIndex) != ifindex || row.dwPhysAddrLen != 6)
+        for (const Cached& entry : *entries) {
+            if (entry.addr != target || entry.ifindex != ifindex || !entry.hasMac)
                 continue;
             // The age is counted in clock ticks: allow one tick of rounding.
             const auto age = std::chrono::milliseconds(static_cast<long long>(entry.detail.confirmedAgo) *
@@ -322,7 +384,7 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
             const auto tick = std::chrono::milliseconds(1000 / ticksPerSecond);
             if ((entry.detail.state & NUD_REACHABLE) && entry.detail.haveCacheInfo &&
                 (atStart || Clock::now() - age + tick >= began)) {
-                std::memcpy(mac, row.bPhysAddr, 6);
+                std::memcpy(mac, entry.mac, 6);
                 if (atStart && detail)
                     *detail = "confirmed by the kernel " +
                               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(age).count()) +
@@ -330,7 +392,7 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
                 return true;
             }
             if (cached.empty())
-                cached = "cached " + MacText(row.bPhysAddr) + ", " + StateName(entry.detail.state);
+                cached = "cached " + MacText(entry.mac) + ", " + StateName(entry.detail.state);
         }
         return false;
     };
@@ -341,7 +403,7 @@ Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t ta
     const char probe = 0;
     // The datagram only starts the kernel's resolution; a queued or refused
     // send is fine.
-    if (::sendto(sock.fd, &probe, 1, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0 &&
+    if (::sendto(sock.fd, &probe, 1, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to), length) < 0 &&
         errno == EACCES)
         return Outcome::NoPermission;
 
@@ -373,7 +435,7 @@ const char* HelperReason(Outcome outcome)
     return "network error";
 }
 
-Outcome RequestThroughHelper(const std::string& path, std::uint32_t source, std::uint32_t target,
+Outcome RequestThroughHelper(const std::string& path, const IpAddress& source, const IpAddress& target,
                              std::uint8_t mac[6], std::chrono::milliseconds wait)
 {
     int out[2];
@@ -386,8 +448,8 @@ Outcome RequestThroughHelper(const std::string& path, std::uint32_t source, std:
     posix_spawn_file_actions_addclose(&actions, 0);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 1);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 2);
-    std::string targetText = InetNtoa(target);
-    std::string sourceText = InetNtoa(source);
+    std::string targetText = target.Text();
+    std::string sourceText = source.Text();
     char* argv[] = {const_cast<char*>(path.c_str()), targetText.data(), sourceText.data(), nullptr};
     char* envp[] = {nullptr};
     pid_t pid = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IpAddress.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -48,18 +50,19 @@ bool IsReplyToOurRequest(const sockaddr_ll& from, const std::uint8_t* frame, std
                          const std::uint8_t ownMac[6], std::uint32_t source, std::uint32_t target,
                          std::uint8_t mac[6]);
 
-// Lets the kernel resolve target (a datagram from source, then its
-// neighbour entry). An entry REACHABLE when the request starts is the reply
+// Lets the kernel resolve target, of either family (a datagram from
+// source, then its neighbour entry). An entry REACHABLE when the request starts is the reply
 // ("confirmed by the kernel 2 s ago" in detail); otherwise only one the
 // kernel confirmed after the request began is. Anything else found for
 // target is described in detail ("cached 00:11:22:33:44:55, STALE").
-Outcome RequestThroughKernel(int ifindex, std::uint32_t source, std::uint32_t target, std::uint8_t mac[6],
-                             std::chrono::milliseconds wait, std::string* detail = nullptr);
+Outcome RequestThroughKernel(int ifindex, const IpAddress& source, const IpAddress& target,
+                             std::uint8_t mac[6], std::chrono::milliseconds wait,
+                             std::string* detail = nullptr);
 
-// Runs the helper at path (absolute) for target and source, with an empty
+// Runs the helper at path (absolute) for target and source (of one family), with an empty
 // environment and no stdin, and kills it if it runs past wait and a second.
 // Failed when it cannot be run; otherwise what it reported.
-Outcome RequestThroughHelper(const std::string& path, std::uint32_t source, std::uint32_t target,
+Outcome RequestThroughHelper(const std::string& path, const IpAddress& source, const IpAddress& target,
                              std::uint8_t mac[6], std::chrono::milliseconds wait);
 
 // The helper's one line for an outcome on stderr.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/IpAddress.h"
 #include "platform/NeighMessage.h"
 #include "platform/NetTypes.h"
 
@@ -75,6 +76,19 @@ public:
         (void)scope;
         (void)name;
         return NameLookup::NoName;
+    }
+
+    // QueryArp for an IPv6 target: one neighbour solicitation from source
+    // (empty: the one the kernel would choose). The same result codes.
+    virtual std::uint32_t QueryNeighbour6(const qv::IpAddress& target, const qv::IpAddress& source,
+                                          std::uint8_t mac[6], std::string* detail)
+    {
+        (void)target;
+        (void)source;
+        (void)mac;
+        if (detail)
+            detail->clear();
+        return ERROR_NOT_SUPPORTED_CODE;
     }
 
     // Dotted text of the default gateway, empty when there is none.

@@ -2,6 +2,7 @@
 
 #include "platform/AddressText.h"
 #include "platform/ArpRequest.h"
+#include "platform/NeighbourSolicitation.h"
 #include "platform/Netlink.h"
 #include "platform/PlainText.h"
 #include "platform/ProgramPath.h"
@@ -67,24 +68,46 @@ std::uint32_t LinuxNetworkServices::QueryArp(std::uint32_t destIp, std::uint32_t
     const qv::arp::Path path = qv::arp::FindPath(destIp, srcIp);
     if (path.code != NO_ERROR_CODE)
         return path.code;
-
     std::uint8_t found[6] = {};
+    const std::uint32_t result = Resolve(path.ifindex, path.source, destIp, found, detail);
+    if (result == NO_ERROR_CODE) {
+        std::memcpy(mac, found, 6);
+        *length = 6;
+    }
+    return result;
+}
+
+std::uint32_t LinuxNetworkServices::QueryNeighbour6(const qv::IpAddress& target, const qv::IpAddress& source,
+                                                    std::uint8_t mac[6], std::string* detail)
+{
+    if (detail)
+        detail->clear();
+    const qv::ndp::Path path = qv::ndp::FindPath(target, source);
+    if (path.code != NO_ERROR_CODE)
+        return path.code;
+    return Resolve(path.ifindex, path.source, target, mac, detail);
+}
+
+std::uint32_t LinuxNetworkServices::Resolve(int ifindex, const qv::IpAddress& source,
+                                            const qv::IpAddress& target, std::uint8_t mac[6],
+                                            std::string* detail)
+{
     qv::arp::Outcome outcome = qv::arp::Outcome::NoPermission;
     if (::geteuid() == 0)
-        outcome = qv::arp::RequestOverPacketSocket(path.ifindex, path.source, destIp, found, m_arpWait);
+        outcome = target.IsV6()
+                      ? qv::ndp::RequestOverIcmp6Socket(ifindex, source, target, mac, m_arpWait)
+                      : qv::arp::RequestOverPacketSocket(ifindex, source.V4(), target.V4(), mac, m_arpWait);
     else if (!m_strHelperPath.empty() && ::access(m_strHelperPath.c_str(), X_OK) == 0)
         // The raw request runs in the helper, the one file that may hold CAP_NET_RAW.
-        outcome = qv::arp::RequestThroughHelper(m_strHelperPath, path.source, destIp, found, m_arpWait);
+        outcome = qv::arp::RequestThroughHelper(m_strHelperPath, source, target, mac, m_arpWait);
     const bool mayNotSend = outcome == qv::arp::Outcome::NoPermission;
     if (mayNotSend || outcome == qv::arp::Outcome::Failed)
-        outcome = qv::arp::RequestThroughKernel(path.ifindex, path.source, destIp, found, m_arpWait, detail);
+        outcome = qv::arp::RequestThroughKernel(ifindex, source, target, mac, m_arpWait, detail);
     // The kernel had nothing to go on: the cause is the missing capability.
     if (mayNotSend && outcome == qv::arp::Outcome::NoReply)
         outcome = qv::arp::Outcome::NoPermission;
     switch (outcome) {
     case qv::arp::Outcome::Reply:
-        std::memcpy(mac, found, 6);
-        *length = 6;
         return NO_ERROR_CODE;
     case qv::arp::Outcome::NoReply:
         return ERROR_BAD_NET_NAME_CODE;

@@ -28,8 +28,13 @@ public:
     bool ResolveHost(const std::string& name, std::uint32_t& addr) override;
     std::uint32_t QueryArp(std::uint32_t destIp, std::uint32_t srcIp, void* mac, std::uint32_t* length,
                            std::string* detail) override;
+    std::uint32_t QueryNeighbour6(const qv::IpAddress& target, const qv::IpAddress& source,
+                                  std::uint8_t mac[6], std::string* detail) override;
 
 private:
+    // Through the raw socket, the helper or the kernel, as each may.
+    std::uint32_t Resolve(int ifindex, const qv::IpAddress& source, const qv::IpAddress& target,
+                          std::uint8_t mac[6], std::string* detail);
     std::chrono::milliseconds m_arpWait;
     std::string m_strHelperPath;
 };

@@ -129,7 +129,7 @@ NeighParse ParseNeigh6Message(const std::uint8_t* data, std::size_t length, Neig
     // Multicast groups have entries of their own (NOARP), but no neighbour.
     if (!found.haveDst || std::memcmp(found.dst, unspecified, 16) == 0 || found.dst[0] == 0xFF)
         return NeighParse::Skip;
-    std::memset(&row, 0, sizeof row);
+    row = Neighbour6{};
     std::memcpy(row.addr, found.dst, 16);
     row.ifindex = static_cast<std::uint32_t>(found.neigh.ndm_ifindex);
     row.type = NeighStateToType(found.neigh.ndm_state);
@@ -137,6 +137,7 @@ NeighParse ParseNeigh6Message(const std::uint8_t* data, std::size_t length, Neig
     row.physLen = found.haveLladdr ? static_cast<std::uint32_t>(found.lladdrLength) : 0;
     if (found.haveLladdr && found.lladdrLength == 6)
         std::memcpy(row.phys, found.lladdr, 6);
+    row.detail = found.detail;
     return NeighParse::Row;
 }
 

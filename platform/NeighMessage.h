@@ -14,6 +14,14 @@ enum class NeighParse {
     Malformed // cut short or inconsistent
 };
 
+// What the table's row leaves out of a neighbour entry.
+struct NeighDetail
+{
+    std::uint16_t state = 0;        // NUD_* bits
+    bool haveCacheInfo = false;     // NDA_CACHEINFO was present
+    std::uint32_t confirmedAgo = 0; // clock ticks (USER_HZ) since the last confirmation
+};
+
 // One IPv6 neighbour entry, the table's other family.
 struct Neighbour6
 {
@@ -23,18 +31,11 @@ struct Neighbour6
     std::uint8_t phys[8]; // the first 6 bytes of an Ethernet address, zeros otherwise
     std::uint32_t type;   // as MIB_IPNETROW's
     bool router;          // the kernel flags it as a router (NTF_ROUTER)
+    NeighDetail detail;
 };
 
 // Neighbour state bits to the table's type number.
 std::uint32_t NeighStateToType(std::uint16_t state);
-
-// What the table's row leaves out of a neighbour entry.
-struct NeighDetail
-{
-    std::uint16_t state = 0;        // NUD_* bits
-    bool haveCacheInfo = false;     // NDA_CACHEINFO was present
-    std::uint32_t confirmedAgo = 0; // clock ticks (USER_HZ) since the last confirmation
-};
 
 // One netlink message (header included) of an RTM_NEWNEIGH dump to one row,
 // and its detail when asked for. Reads nothing outside data[0..length).

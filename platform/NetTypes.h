@@ -11,6 +11,7 @@ inline constexpr std::uint32_t ERROR_BAD_NET_NAME_CODE = 67;
 inline constexpr std::uint32_t ERROR_INVALID_PARAMETER_CODE = 87;
 inline constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER_CODE = 122;
 inline constexpr std::uint32_t ERROR_NO_DATA_CODE = 232;
+inline constexpr std::uint32_t ERROR_NOT_SUPPORTED_CODE = 50;
 inline constexpr std::uint32_t ERROR_NOT_FOUND_CODE = 1168;
 inline constexpr std::uint32_t ERROR_NETWORK_UNREACHABLE_CODE = 1231;
 inline constexpr std::uint32_t ERROR_INVALID_USER_BUFFER_CODE = 1784;

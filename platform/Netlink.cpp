@@ -395,6 +395,41 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
     return route;
 }
 
+std::optional<RouteInfo> GetRoute6(const std::uint8_t (&dest)[16], int outInterface)
+{
+    struct RouteQuery
+    {
+        rtmsg route;
+        rtattr dstAttr;
+        std::uint8_t dst[16];
+        rtattr oifAttr;
+        std::int32_t oif;
+    };
+    auto request = MakeRequest<RouteQuery>(RTM_GETROUTE, 0);
+    request.body.route.rtm_family = AF_INET6;
+    request.body.route.rtm_dst_len = 128;
+    request.body.dstAttr.rta_len = RTA_LENGTH(16);
+    request.body.dstAttr.rta_type = RTA_DST;
+    std::memcpy(request.body.dst, dest, 16);
+    // A link-local target is asked on its own link; 0 leaves the choice to the kernel.
+    request.body.oifAttr.rta_len = RTA_LENGTH(4);
+    request.body.oifAttr.rta_type = RTA_OIF;
+    request.body.oif = outInterface;
+
+    Socket socket;
+    if (!socket.Ok() || !socket.Send(request))
+        return std::nullopt;
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
+    std::size_t length = 0;
+    if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
+        return std::nullopt;
+    RouteInfo route;
+    rtmsg header;
+    if (!ParseRoute(buffer.get(), length, route, header) || header.rtm_family != AF_INET6)
+        return std::nullopt;
+    return route;
+}
+
 std::optional<RouteInfo> GetDefaultRoute(int family)
 {
     auto request = MakeRequest<rtmsg>(RTM_GETROUTE, NLM_F_DUMP);

@@ -86,6 +86,9 @@ bool ParseRoute(const std::uint8_t* data, std::size_t length, RouteInfo& route, 
 // The route the kernel would use for dest (network order); nullopt when there is none.
 std::optional<RouteInfo> GetRoute(std::uint32_t dest);
 
+// The same for an IPv6 dest, on outInterface when it is not 0.
+std::optional<RouteInfo> GetRoute6(const std::uint8_t (&dest)[16], int outInterface);
+
 // The main table's default route of family, nullopt when there is none.
 std::optional<RouteInfo> GetDefaultRoute(int family = AF_INET);
 

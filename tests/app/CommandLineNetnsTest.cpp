@@ -162,6 +162,29 @@ TEST(CommandLineNetns, UnprivilegedQueriesGoThroughTheHelperAndTheFallbackTakesN
               std::string::npos);
 }
 
+TEST(CommandLineNetns, AnIpv6TargetIsSolicitedThroughTheHelperAndForgedAdvertisementsAreIgnored)
+{
+    QV_REQUIRE_NETNS();
+    if (!UnprivilegedCopies::CanRun())
+        GTEST_SKIP() << "setpriv or setcap is missing";
+    const std::string peer = "ip netns exec " + qv::test::Env("QV_PEER_NETNS") + " ";
+    ASSERT_EQ(
+        Shell("ip addr add fd99:1::1/64 dev h0 nodad && " + peer + "ip addr add fd99:1::2/64 dev p0 nodad"),
+        0);
+    UnprivilegedCopies copies(true);
+    std::string out;
+    // A wrong stale entry: only a real solicitation and advertisement give the peer's MAC in time.
+    Shell("ip -6 neigh replace fd99:1::2 lladdr 02:00:00:00:00:99 nud stale dev h0");
+    ASSERT_EQ(Shell(copies.asNobody + copies.program + " --arp fd99:1::2", &out), 0);
+    EXPECT_EQ(out, "00:00:0C:AA:BB:02\tCisco Systems, Inc\n");
+
+    // Unsolicited, hop limit 64, another target, no link-layer option: none answers.
+    Shell(peer + QV_ARP_FORGE_BIN " --na fd99:1::1 fd99:1::99 4 >/dev/null 2>&1 &");
+    std::string err;
+    EXPECT_EQ(Shell(copies.asNobody + copies.program + " --arp fd99:1::99 2>&1 >/dev/null", &err), 1);
+    EXPECT_NE(err.find("no reply"), std::string::npos) << err;
+}
+
 // Both families, as ip lists them; -4 and -6 choose one.
 TEST(CommandLineNetns, ListShowsIpv6NeighboursAfterIpv4OnesAndTheFamilyFlagsChoose)
 {

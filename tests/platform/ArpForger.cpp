@@ -1,9 +1,13 @@
 // Test tool, run in the peer namespace: sends forged ARP replies claiming
 // TARGET for SECONDS, none of which answers the host's own request; or,
-// with --claim, COUNT gratuitous replies saying IP is at MAC, as a spoofer does.
+// with --claim, COUNT gratuitous replies saying IP is at MAC, as a spoofer
+// does; or, with --na, IPv6 advertisements to HOST for TARGET, each wrong
+// in one way.
 //   qv_arp_forge IFACE HOST_MAC TARGET SOURCE SECONDS
 //   qv_arp_forge --claim IFACE IP MAC COUNT
+//   qv_arp_forge --na HOST TARGET SECONDS
 #include <arpa/inet.h>
+#include <netinet/icmp6.h>
 #include <linux/if_ether.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
@@ -87,8 +91,56 @@ int Claim(char** argv)
     return 0;
 }
 
+int Advertise(char** argv)
+{
+    struct Advert
+    {
+        nd_neighbor_advert header;
+        nd_opt_hdr option;
+        std::uint8_t mac[6];
+    };
+    sockaddr_in6 host{};
+    host.sin6_family = AF_INET6;
+    Advert right{};
+    if (inet_pton(AF_INET6, argv[2], &host.sin6_addr) != 1 ||
+        inet_pton(AF_INET6, argv[3], &right.header.nd_na_target) != 1)
+        return 2;
+    right.header.nd_na_type = ND_NEIGHBOR_ADVERT;
+    right.header.nd_na_flags_reserved = ND_NA_FLAG_SOLICITED | ND_NA_FLAG_OVERRIDE;
+    right.option.nd_opt_type = ND_OPT_TARGET_LINKADDR;
+    right.option.nd_opt_len = 1;
+    const std::uint8_t forged[6] = {0x02, 0x66, 0, 0, 0, 6};
+    std::memcpy(right.mac, forged, 6);
+    struct Forgery
+    {
+        Advert advert;
+        int hops;
+        std::size_t length;
+    };
+    Forgery forgeries[] = {{right, 255, sizeof right},
+                           {right, 64, sizeof right},
+                           {right, 255, sizeof right},
+                           {right, 255, sizeof right.header}};
+    forgeries[0].advert.header.nd_na_flags_reserved = ND_NA_FLAG_OVERRIDE; // unsolicited
+    forgeries[2].advert.header.nd_na_target.s6_addr[15] ^= 1;              // another target
+    const int fd = ::socket(AF_INET6, SOCK_RAW, IPPROTO_ICMPV6);           // [3]: no link-layer option
+    if (fd < 0)
+        return 1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[4]));
+    while (std::chrono::steady_clock::now() < end) {
+        for (const Forgery& f : forgeries) {
+            ::setsockopt(fd, IPPROTO_IPV6, IPV6_UNICAST_HOPS, &f.hops, sizeof f.hops);
+            ::sendto(fd, &f.advert, f.length, 0, reinterpret_cast<const sockaddr*>(&host), sizeof host);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::strcmp(argv[1], "--na") == 0)
+        return Advertise(argv);
     if (argc == 6 && std::strcmp(argv[1], "--claim") == 0)
         return Claim(argv);
     if (argc != 6)
