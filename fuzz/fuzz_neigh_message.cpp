@@ -1,5 +1,7 @@
-// Arbitrary bytes as a netlink buffer of neighbour messages.
+// Arbitrary bytes as a netlink buffer of neighbour messages, and as an
+// ICMPv6 message that claims to answer a neighbour solicitation.
 #include "platform/NeighMessage.h"
+#include "platform/NeighbourSolicitation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,5 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap(); // groups are never rows
         },
         interrupted);
+    // The target taken from where an advertisement carries it, so that the
+    // option walk is reached.
+    std::uint8_t target[16] = {0xFD};
+    for (std::size_t i = 0; i < 16 && 8 + i < size; ++i)
+        target[i] = data[8 + i];
+    std::uint8_t mac[6];
+    qv::ndp::IsAdvertisementForUs({255, 1}, 1, buffer.data(), buffer.size(), qv::IpAddress(target, 1), mac);
     return 0;
 }
