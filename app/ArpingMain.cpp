@@ -5,8 +5,8 @@
 // before it reads anything from the network.
 #include "app/Privileges.h"
 #include "platform/AddressText.h"
-#include "platform/ArpRequest.h"
-#include "platform/NeighbourSolicitation.h"
+#include "platform/linux/ArpRequest.h"
+#include "platform/linux/NeighbourSolicitation.h"
 #include "platform/NetTypes.h"
 #include "vendor/OuiKey.h"
 

@@ -9,7 +9,7 @@
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
 #include "platform/INetworkServices.h"
-#include "platform/Netlink.h"
+#include "platform/linux/Netlink.h"
 #include "platform/PlainText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"

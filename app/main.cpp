@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Privileges.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "platform/ProgramPath.h"
 #include "vendor/CVendorDatabase.h"
 

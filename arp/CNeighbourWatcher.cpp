@@ -1,6 +1,6 @@
 #include "arp/CNeighbourWatcher.h"
 
-#include "platform/Netlink.h"
+#include "platform/linux/Netlink.h"
 
 #include <cerrno>
 #include <cstring>

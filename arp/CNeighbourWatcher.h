@@ -1,7 +1,7 @@
 #pragma once
 
 #include "arp/CChangeTracker.h"
-#include "platform/NeighMessage.h"
+#include "platform/linux/NeighMessage.h"
 
 #include <functional>
 

@@ -2,7 +2,7 @@
 // namespace: bench/run.sh), beside "ip -4 neigh" on the same table, and the
 // formatting of rows with vendor lookups and no DNS.
 #include "arp/ArpRowFormatter.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "tests/platform/FakeNetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 

@@ -5,7 +5,7 @@
 // listed after the window shows. Last, the filter over 10,000 rows: the
 // slowest keystroke of an address typed into it, and the clearing.
 #include "bench/BenchSupport.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "tests/platform/FakeNetworkServices.h"
 #include "ui/CArpListCtrl.h"
 #include "ui/CMonitorDlg.h"

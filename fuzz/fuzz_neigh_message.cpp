@@ -1,7 +1,7 @@
 // Arbitrary bytes as a netlink buffer of neighbour messages, and as an
 // ICMPv6 message that claims to answer a neighbour solicitation.
-#include "platform/NeighMessage.h"
-#include "platform/NeighbourSolicitation.h"
+#include "platform/linux/NeighMessage.h"
+#include "platform/linux/NeighbourSolicitation.h"
 
 #include <cstddef>
 #include <cstdint>

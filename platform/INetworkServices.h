@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/IpAddress.h"
-#include "platform/NeighMessage.h"
+#include "platform/Neighbour6.h"
 #include "platform/NetTypes.h"
 
 #include <cstdint>

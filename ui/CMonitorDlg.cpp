@@ -8,7 +8,7 @@
 #include "controls/LinkAddresses.h"
 #include "controls/UrlOpener.h"
 #include "platform/AddressText.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CArpListCtrl.h"
 #include "ui/CListSink.h"

@@ -1,5 +1,5 @@
 #include "controls/CColorIPAddressCtrl.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "tests/platform/NetnsEnv.h"
 #include "tests/ui/UiFixtures.h"
 #include "ui/CMonitorDlg.h"

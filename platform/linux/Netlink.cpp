@@ -1,6 +1,6 @@
-#include "platform/Netlink.h"
+#include "platform/linux/Netlink.h"
 
-#include "platform/NeighMessage.h"
+#include "platform/linux/NeighMessage.h"
 
 #include <algorithm>
 #include <atomic>

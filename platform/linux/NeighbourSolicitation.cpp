@@ -1,6 +1,6 @@
-#include "platform/NeighbourSolicitation.h"
+#include "platform/linux/NeighbourSolicitation.h"
 
-#include "platform/Netlink.h"
+#include "platform/linux/Netlink.h"
 #include "platform/NetTypes.h"
 
 #include <algorithm>

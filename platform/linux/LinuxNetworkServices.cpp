@@ -1,9 +1,9 @@
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 
 #include "platform/AddressText.h"
-#include "platform/ArpRequest.h"
-#include "platform/NeighbourSolicitation.h"
-#include "platform/Netlink.h"
+#include "platform/linux/ArpRequest.h"
+#include "platform/linux/NeighbourSolicitation.h"
+#include "platform/linux/Netlink.h"
 #include "platform/PlainText.h"
 #include "platform/ProgramPath.h"
 

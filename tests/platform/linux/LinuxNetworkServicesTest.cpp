@@ -1,5 +1,5 @@
 #include "platform/AddressText.h"
-#include "platform/LinuxNetworkServices.h"
+#include "platform/linux/LinuxNetworkServices.h"
 #include "tests/platform/NetnsEnv.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/AddressText.h"
-#include "platform/ArpRequest.h"
-#include "platform/Netlink.h"
+#include "platform/linux/ArpRequest.h"
+#include "platform/linux/Netlink.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/NeighMessage.h"
+#include "platform/linux/NeighMessage.h"
 #include "platform/NetTypes.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "platform/NeighMessage.h"
+#include "platform/linux/NeighMessage.h"
 
 #include <cstring>
 

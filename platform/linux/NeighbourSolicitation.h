@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ArpRequest.h"
+#include "platform/linux/ArpRequest.h"
 #include "platform/IpAddress.h"
 
 #include <chrono>

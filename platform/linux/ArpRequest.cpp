@@ -1,7 +1,7 @@
-#include "platform/ArpRequest.h"
+#include "platform/linux/ArpRequest.h"
 
 #include "platform/AddressText.h"
-#include "platform/Netlink.h"
+#include "platform/linux/Netlink.h"
 #include "platform/NetTypes.h"
 
 #include <algorithm>
