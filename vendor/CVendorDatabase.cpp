@@ -1,18 +1,16 @@
 #include "vendor/CVendorDatabase.h"
 
-#include "vendor/CComError.h"
 #include "vendor/OuiKey.h"
 #include "vendor/RegistryCsv.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
 namespace vt = qv::vendor_table;
 
-namespace {
-
-int RegistryOfBits(int bits, std::string_view registry)
+int CVendorDatabase::RegistryOfBits(int bits, std::string_view registry)
 {
     switch (bits) {
     case 24:
@@ -24,23 +22,22 @@ int RegistryOfBits(int bits, std::string_view registry)
     }
 }
 
-// "MM/DD/YYYY hh:mm:ss" (UTC) to seconds since the epoch; 0 when it is not one.
-long long ParseCreated(std::string_view text)
+long long CVendorDatabase::ParseCreated(std::string_view text)
 {
-    std::tm utc{};
+    int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
     const std::string copy(text);
-    if (std::sscanf(copy.c_str(), "%d/%d/%d %d:%d:%d", &utc.tm_mon, &utc.tm_mday, &utc.tm_year, &utc.tm_hour,
-                    &utc.tm_min, &utc.tm_sec) != 6)
+    if (std::sscanf(copy.c_str(), "%d/%d/%d %d:%d:%d", &month, &day, &year, &hour, &minute, &second) != 6)
         return 0;
-    utc.tm_mon -= 1;
-    utc.tm_year -= 1900;
-    return static_cast<long long>(::timegm(&utc));
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok())
+        return 0;
+    return (sys_days(date).time_since_epoch() + hours(hour) + minutes(minute) + seconds(second)) / 1s;
 }
 
-} // namespace
-
-CVendorDatabase::CVendorDatabase(CXmlDocReader::FailureNotifier notifier, std::string updateFolder)
-    : m_xmlReader(std::move(notifier)), m_strUpdateFolder(std::move(updateFolder))
+CVendorDatabase::CVendorDatabase(FailureNotifier notifier, std::string updateFolder)
+    : m_notifier(std::move(notifier)), m_strUpdateFolder(std::move(updateFolder))
 {
 }
 
@@ -112,39 +109,6 @@ bool CVendorDatabase::LoadVendorDatabase()
     return true;
 }
 
-bool CVendorDatabase::LoadVendorDocument(const char* data, std::size_t size)
-{
-    if (data == nullptr || data[size] != '\0')
-        return false;
-    std::lock_guard<std::mutex> guard(m_lock);
-    std::array<Rows, vt::RegistryCount> rows;
-    m_created = 0;
-    try {
-        if (m_xmlReader.LoadFromText(data)) {
-            m_xmlReader.Rewind();
-            if (m_xmlReader.FindElement("Macaddresses")) {
-                m_created = ParseCreated(m_xmlReader.GetAttributeView("created"));
-                m_xmlReader.Descend();
-                while (m_xmlReader.FindElement(nullptr)) {
-                    const auto block = qv::ParseBlockKey(m_xmlReader.GetAttributeView("addr"));
-                    if (!block)
-                        continue; // no key can ever equal it
-                    rows[RegistryOfBits(block->bits, m_xmlReader.GetAttributeView("registry"))].emplace_back(
-                        block->prefix, m_xmlReader.GetAttributeView("company"));
-                }
-                m_xmlReader.Ascend();
-            }
-        }
-    } catch (const CComError&) {
-        // Not fatal: every lookup then answers "not found".
-    }
-    for (int r = 0; r < vt::RegistryCount; ++r)
-        Fill(m_registries[r], std::move(rows[r]));
-    m_fromFolder = false;
-    m_updateProblems.clear();
-    return true;
-}
-
 bool CVendorDatabase::FindBlock(int r, std::uint64_t prefix, std::string& vendor) const
 {
     const Registry& registry = m_registries[r];
@@ -178,35 +142,6 @@ bool CVendorDatabase::LookupMac(std::string& vendor, const std::uint8_t* mac)
         if (FindBlock(r, value >> (48 - vt::kRegistryBits[r]), vendor))
             return true;
     return false;
-}
-
-bool CVendorDatabase::LookupVendorByWalk(std::string& vendor, const std::string& key)
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    try {
-        m_xmlReader.Rewind();
-        if (!m_xmlReader.FindElement("Macaddresses"))
-            return false;
-        m_xmlReader.Descend();
-        for (;;) {
-            if (!m_xmlReader.FindElement(nullptr)) {
-                m_xmlReader.Ascend();
-                return false;
-            }
-            if (m_xmlReader.GetAttributeView("addr") == key) {
-                vendor = m_xmlReader.GetAttribute("company");
-                return true;
-            }
-        }
-    } catch (const CComError&) {
-        return false;
-    }
-}
-
-std::string CVendorDatabase::LastParseError()
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_xmlReader.GetLastError();
 }
 
 std::string CVendorDatabase::DataDate() const

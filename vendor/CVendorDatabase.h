@@ -1,11 +1,12 @@
 #pragma once
 
-#include "vendor/CXmlDocReader.h"
 #include "vendor/VendorTable.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -14,20 +15,25 @@
 // The IEEE registries (MA-L, MA-M, MA-S, IAB) and their lookup: compiled
 // into the program from the vendor document, or read from a newer
 // download of Debian's ieee-data. Lookups may come from several threads.
+class CXmlDocReader;
+
 class CVendorDatabase
 {
 public:
+    // Told why a document could not be read.
+    using FailureNotifier = std::function<void(const std::string& message)>;
+
     static constexpr const char* kUpdateFolder = "/var/lib/ieee-data";
 
-    explicit CVendorDatabase(CXmlDocReader::FailureNotifier notifier = {},
-                             std::string updateFolder = kUpdateFolder);
+    explicit CVendorDatabase(FailureNotifier notifier = {}, std::string updateFolder = kUpdateFolder);
 
     // The compiled registries; a registry whose CSV in the update folder is
     // newer (by its .lastupdate) and reads cleanly replaces its compiled
     // one. Always true: the compiled data needs nothing found or parsed.
     bool LoadVendorDatabase();
 
-    // The registries of a document held elsewhere (tests, tools). data
+    // The registries of a document held elsewhere (tests, tools; where an
+    // XML reader is built in, see CVendorDatabaseDocument.cpp). data
     // must be NUL-terminated at data[size]; nothing past it is read. True
     // when the bytes were taken, whether or not they parsed.
     bool LoadVendorDocument(const char* data, std::size_t size);
@@ -80,11 +86,15 @@ private:
     };
     using Rows = std::vector<std::pair<std::uint64_t, std::string_view>>;
     static void Fill(Registry& registry, Rows rows);
+    static int RegistryOfBits(int bits, std::string_view registry);
+    // "MM/DD/YYYY hh:mm:ss" (UTC) to seconds since the epoch; 0 when it is not one.
+    static long long ParseCreated(std::string_view text);
     void UseCompiled();
     bool FindBlock(int registry, std::uint64_t prefix, std::string& vendor) const;
 
     mutable std::mutex m_lock;
-    CXmlDocReader m_xmlReader;
+    FailureNotifier m_notifier;
+    std::shared_ptr<CXmlDocReader> m_xmlReader; // the last document loaded, if any
     std::string m_strUpdateFolder;
     std::array<Registry, qv::vendor_table::RegistryCount> m_registries;
     long long m_created = 0;

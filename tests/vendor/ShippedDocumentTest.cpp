@@ -2,6 +2,7 @@
 #include "arp/ArpRowFormatter.h"
 #include "tools/OuiRegistry.h"
 #include "vendor/CVendorDatabase.h"
+#include "vendor/CXmlDocReader.h"
 #include "vendor/EmbeddedVendorDocument.h"
 #include "vendor/OuiKey.h"
 #include "vendor/RegistryCsv.h"
