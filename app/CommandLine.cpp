@@ -1,15 +1,12 @@
 #include "app/CommandLine.h"
+#include "app/WatchCommand.h"
 
 #include "arp/ArpRowFormatter.h"
 #include "arp/ArpSnapshot.h"
 #include "arp/CNameResolver.h"
-#include "arp/CNeighbourWatcher.h"
-#include "arp/CWatchMetrics.h"
 #include "arp/CWatchState.h"
 #include "platform/AddressText.h"
-#include "platform/AtomicFile.h"
 #include "platform/INetworkServices.h"
-#include "platform/linux/Netlink.h"
 #include "platform/PlainText.h"
 #include "vendor/CVendorDatabase.h"
 #include "vendor/OuiKey.h"
@@ -21,7 +18,6 @@
 #include <cctype>
 #include <chrono>
 #include <map>
-#include <csignal>
 #include <ctime>
 #include <cstring>
 #include <memory>
@@ -29,10 +25,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <pthread.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 namespace qv {
 
@@ -70,13 +62,16 @@ const char kUsage[] =
     "  --version                    show the version and the vendor data's date and source\n"
     "  --help                       show this help\n";
 
-// The vendor data, and once on stderr what of a newer download could not be used.
+} // namespace
+
 void LoadVendors(CVendorDatabase& vendors, std::ostream& err)
 {
     vendors.LoadVendorDatabase();
     for (const std::string& problem : vendors.UpdateProblems())
         err << "quorvane: " << QuoteForMessage(problem) << "\n";
 }
+
+namespace {
 
 int NameVendor(const std::string& text, CVendorDatabase& vendors, std::ostream& out, std::ostream& err)
 {
@@ -98,12 +93,15 @@ int NameVendor(const std::string& text, CVendorDatabase& vendors, std::ostream& 
     return vendor == "N/A" ? 1 : 0;
 }
 
-// The name of interface ifindex, or null when it has none now.
-json InterfaceJson(int ifindex)
+} // namespace
+
+nlohmann::ordered_json InterfaceJson(int ifindex)
 {
     const std::string name = InterfaceName(static_cast<std::uint32_t>(ifindex));
     return name.empty() ? json(nullptr) : json(name);
 }
+
+namespace {
 
 struct Families
 {
@@ -176,13 +174,15 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, boo
     return 0;
 }
 
+} // namespace
+
 std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendors)
 {
     char when[32] = {};
     const std::time_t time = CChangeTracker::Clock::to_time_t(event.when);
-    std::tm local{};
-    ::localtime_r(&time, &local);
-    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
+    // One thread writes the lines: localtime's own buffer is safe here.
+    if (const std::tm* local = std::localtime(&time))
+        std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", local);
     std::string line = std::string(when) + '\t' + CChangeTracker::KindName(event.kind) + '\t' +
                        event.addr.Text() + '\t' + MakeMacText(event.mac.data()) + '\t' +
                        VendorText(event.mac.data(), vendors) + '\t';
@@ -217,116 +217,7 @@ std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& 
     return object.dump(-1, ' ', false, json::error_handler_t::replace) + '\n';
 }
 
-struct WatchOptions
-{
-    bool json = false;
-    std::optional<std::string> state;
-    std::optional<std::string> metrics;
-};
-
-// State and metrics after changes at most once a second; the metrics also
-// every minute, so a quiet LAN is told from a stopped watch.
-class WatchFiles
-{
-public:
-    WatchFiles(const WatchOptions& options, std::ostream& err) : m_options(options), m_err(err) {}
-
-    void Changed() { m_dirty = true; }
-    CWatchMetrics& Metrics() { return m_metrics; }
-
-    void Tick(const CNeighbourWatcher& watcher, bool force)
-    {
-        using namespace std::chrono;
-        const auto now = steady_clock::now();
-        const bool heartbeat = m_options.metrics && now - m_lastMetrics >= minutes(1);
-        if (!force && !heartbeat && !(m_dirty && now - m_lastWrite >= seconds(1)))
-            return;
-        if (m_options.state && (m_dirty || force)) {
-            std::string reason;
-            if (!CWatchState(*m_options.state).Write(watcher.Tracker(), reason))
-                m_err << "quorvane: cannot write " << QuoteForMessage(*m_options.state) << ": " << reason
-                      << "\n";
-        }
-        if (m_options.metrics) {
-            if (const auto rows = netlink::DumpIpv4Neighbours()) {
-                std::map<std::string, int> byType;
-                for (const MIB_IPNETROW& row : *rows)
-                    ++byType[TypeText(row.dwType)];
-                m_metrics.SetNeighbours(std::move(byType));
-            }
-            m_metrics.SetResyncs(watcher.Resyncs());
-            std::string reason;
-            if (!WriteFileAtomically(*m_options.metrics,
-                                     m_metrics.Text(watcher.Tracker(), CChangeTracker::Clock::now()), reason))
-                m_err << "quorvane: cannot write " << QuoteForMessage(*m_options.metrics) << ": " << reason
-                      << "\n";
-            m_lastMetrics = now;
-        }
-        m_dirty = false;
-        m_lastWrite = now;
-    }
-
-private:
-    const WatchOptions& m_options;
-    std::ostream& m_err;
-    CWatchMetrics m_metrics;
-    bool m_dirty = false;
-    std::chrono::steady_clock::time_point m_lastWrite{};
-    std::chrono::steady_clock::time_point m_lastMetrics{};
-};
-
-int Watch(CVendorDatabase& vendors, const WatchOptions& options, std::ostream& out, std::ostream& err)
-{
-    CNeighbourWatcher::Options settings;
-    CNeighbourWatcher watcher(settings);
-    if (options.state) {
-        std::string problem;
-        const std::string file = QuoteForMessage(*options.state);
-        switch (CWatchState(*options.state).Read(watcher.Tracker(), problem)) {
-        case CWatchState::Load::Foreign:
-            err << "quorvane: " << file << " is not a quorvane state file (" << problem
-                << "); left as it is\n";
-            return 2;
-        case CWatchState::Load::Damaged:
-            err << "quorvane: " << file << " is damaged (" << problem << "); kept as " << file
-                << ".bad, starting afresh\n";
-            break;
-        case CWatchState::Load::Loaded:
-            watcher.SetRestored(true);
-            break;
-        case CWatchState::Load::Missing:
-            break;
-        }
-    }
-    // SIGINT and SIGTERM end the watch through a descriptor, with status 0.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    if (::pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr) != 0) {
-        err << "quorvane: cannot take SIGINT and SIGTERM\n";
-        return 1;
-    }
-    const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
-    LoadVendors(vendors, err);
-    WatchFiles files(options, err);
-    if (options.state || options.metrics)
-        watcher.SetTick([&] { files.Tick(watcher, false); });
-    const bool watched = stopFd >= 0 && watcher.Run(stopFd, [&](const CChangeTracker::Event& event) {
-        out << (options.json ? WatchJson(event, watcher.Tracker(), vendors) : WatchLine(event, vendors))
-            << std::flush;
-        files.Metrics().Count(event);
-        files.Changed();
-    });
-    if (stopFd >= 0)
-        ::close(stopFd);
-    if (!watched) {
-        err << "quorvane: cannot watch the neighbour table\n";
-        return 1;
-    }
-    files.Tick(watcher, true);
-    return 0;
-}
+namespace {
 
 // An IPv6 target: one neighbour solicitation.
 int SolicitOne(const std::string& target, const std::string* source, INetworkServices& net,
@@ -481,7 +372,7 @@ int RunCommandLine(int argc, char** argv, INetworkServices& net, CVendorDatabase
         // Both, as ip does, unless one is chosen.
         return ListTable(net, vendors, numeric, watch.json, {only4 || !only6, only6 || !only4}, out, err);
     if (command == "--watch")
-        return Watch(vendors, watch, out, err);
+        return Watch(net, vendors, watch, out, err);
     LoadVendors(vendors, err);
     return SendOne(value, source ? &*source : nullptr, net, vendors, out, err);
 }

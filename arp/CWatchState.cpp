@@ -2,6 +2,7 @@
 
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
+#include "platform/SocketApi.h"
 #include "vendor/OuiKey.h"
 
 #include <nlohmann/json.hpp>
@@ -12,8 +13,6 @@
 #include <ctime>
 #include <fstream>
 #include <map>
-
-#include <net/if.h>
 
 using json = nlohmann::json;
 using Clock = CChangeTracker::Clock;
@@ -71,32 +70,34 @@ bool ParseLine(const std::string& line, qv::IpAddress& addr, CChangeTracker::His
 
 std::string CWatchState::TimeText(Clock::time_point when)
 {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000 - (ms % 1000 < 0 ? 1 : 0));
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
+    using namespace std::chrono;
+    const auto ms = floor<milliseconds>(when);
+    const auto day = floor<days>(ms);
+    const year_month_day date(day);
+    const hh_mm_ss time(ms - day);
     char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-    std::snprintf(text + length, sizeof text - length, ".%03dZ",
-                  static_cast<int>(((ms % 1000) + 1000) % 1000));
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
     return text;
 }
 
 bool CWatchState::ParseTime(const std::string& text, Clock::time_point& when)
 {
-    std::tm utc{};
-    int millis = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millis = 0;
     char zone = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
-                    &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &millis, &zone) != 8 ||
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &year, &month, &day, &hour, &minute,
+                    &second, &millis, &zone) != 8 ||
         zone != 'Z' || text.size() != 24)
         return false;
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    const std::time_t seconds = ::timegm(&utc);
-    if (seconds == static_cast<std::time_t>(-1))
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok() || hour > 23 || minute > 59 || second > 60)
         return false;
-    when = Clock::time_point(std::chrono::seconds(seconds) + std::chrono::milliseconds(millis));
+    when = Clock::time_point(sys_days(date).time_since_epoch() + hours(hour) + minutes(minute) +
+                             seconds(second) + milliseconds(millis));
     return true;
 }
 

@@ -1,10 +1,7 @@
 #include "platform/AddressText.h"
 
 #include "platform/NetTypes.h"
-
-#include <arpa/inet.h>
-#include <net/if.h>
-#include <netinet/in.h>
+#include "platform/SocketApi.h"
 
 namespace qv {
 

@@ -1,14 +1,12 @@
 #include "platform/IpAddress.h"
 
 #include "platform/AddressText.h"
+#include "platform/SocketApi.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string_view>
-
-#include <arpa/inet.h>
-#include <net/if.h>
 
 namespace qv {
 
