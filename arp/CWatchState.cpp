@@ -43,14 +43,14 @@ bool ParseLine(const std::string& line, qv::IpAddress& addr, CChangeTracker::His
         value = it->get<std::string>();
         return true;
     };
-    std::string ip, family, mac, first, last, interface;
+    std::string ip, family, mac, first, last, link;
     if (!text("ip", ip) || !text("family", family) || !qv::IpAddress::Parse(ip, addr) ||
         family != (addr.IsV6() ? "inet6" : "inet") || !text("mac", mac) || !ParseMac(mac, history.mac) ||
         !text("first_seen", first) || !CWatchState::ParseTime(first, history.since) ||
         !text("last_seen", last) || !CWatchState::ParseTime(last, history.lastSeen))
         return false;
-    if (text("interface", interface))
-        history.ifindex = static_cast<int>(::if_nametoindex(interface.c_str()));
+    if (text("interface", link))
+        history.ifindex = static_cast<int>(::if_nametoindex(link.c_str()));
     const auto gw = object.find("gateway");
     gateway = gw != object.end() && gw->is_boolean() && gw->get<bool>();
     if (object.contains("previous_mac")) {

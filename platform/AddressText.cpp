@@ -55,7 +55,7 @@ std::string DescribeArpResult(std::uint32_t code)
 
 std::string InterfaceName(std::uint32_t ifindex)
 {
-    char name[IF_NAMESIZE] = {};
+    char name[256] = {}; // at least IF_NAMESIZE on every system
     return ifindex != 0 && ::if_indextoname(ifindex, name) != nullptr ? name : std::string();
 }
 

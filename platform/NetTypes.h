@@ -16,6 +16,12 @@ inline constexpr std::uint32_t ERROR_NOT_FOUND_CODE = 1168;
 inline constexpr std::uint32_t ERROR_NETWORK_UNREACHABLE_CODE = 1231;
 inline constexpr std::uint32_t ERROR_INVALID_USER_BUFFER_CODE = 1784;
 
+#ifdef _WIN32
+// The SDK's own table types, laid out as below.
+#include <winsock2.h>
+#include <ws2tcpip.h> // before iphlpapi.h, for its IPv6 tables
+#include <iphlpapi.h>
+#else
 inline constexpr std::uint32_t MIB_IPNET_TYPE_OTHER = 1;
 inline constexpr std::uint32_t MIB_IPNET_TYPE_INVALID = 2;
 inline constexpr std::uint32_t MIB_IPNET_TYPE_DYNAMIC = 3;
@@ -37,6 +43,7 @@ struct MIB_IPNETTABLE
     std::uint32_t dwNumEntries;
     MIB_IPNETROW table[1];
 };
+#endif
 
 // Bytes a snapshot of n rows needs.
 constexpr std::uint32_t IpNetTableSize(std::size_t rows)

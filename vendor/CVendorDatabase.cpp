@@ -147,11 +147,11 @@ bool CVendorDatabase::LookupMac(std::string& vendor, const std::uint8_t* mac)
 std::string CVendorDatabase::DataDate() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    const std::time_t when = static_cast<std::time_t>(m_created);
-    std::tm utc{};
-    ::gmtime_r(&when, &utc);
+    using namespace std::chrono;
+    const year_month_day date(floor<days>(sys_seconds(seconds(m_created))));
     char day[16];
-    std::strftime(day, sizeof day, "%Y-%m-%d", &utc);
+    std::snprintf(day, sizeof day, "%04d-%02u-%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
     return day;
 }
 
