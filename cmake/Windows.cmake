@@ -8,7 +8,7 @@ endif()
 
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
 # Everything in the .exe: it needs no DLL beyond the system's own.
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ -s)
 
 # nlohmann's header alone, without the rest of the host's /usr/include.
 set(QV_HOST_HEADERS ${CMAKE_CURRENT_BINARY_DIR}/host-headers)

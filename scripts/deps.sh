@@ -3,6 +3,7 @@
 #   deps.sh run    what building and running takes
 #   deps.sh test   that, plus the tools of the test suite
 #   deps.sh package  what building the Debian package takes
+#   deps.sh windows  that of run, plus the Windows cross build and Wine
 set -eu
 run_packages="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libpugixml-dev libcap-ng-dev nlohmann-json3-dev fonts-wqy-zenhei qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-utils iproute2 iputils-ping
@@ -10,8 +11,10 @@ test_packages="libgtest-dev libgmock-dev libbenchmark-dev ieee-data libxml2-util
   clang libclang-rt-14-dev prometheus prometheus-node-exporter curl systemd
   dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream"
 package_packages="dpkg-dev debhelper fakeroot lintian"
+windows_packages="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 nsis zip"
 packages=$run_packages
-[ "${1:-run}" = test ] && packages="$run_packages $test_packages"
+[ "${1:-run}" = test ] && packages="$run_packages $test_packages $windows_packages"
+[ "${1:-run}" = windows ] && packages="$run_packages $windows_packages"
 [ "${1:-run}" = package ] && packages="$run_packages $package_packages"
 
 missing=""

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds Quorvane and runs the whole test suite:
 # the plain build, AddressSanitizer + UndefinedBehaviorSanitizer, the
-# threaded tests under ThreadSanitizer, and each fuzz target for a while.
+# threaded tests under ThreadSanitizer, the Debian package, the Windows
+# build under Wine, and each fuzz target for a while.
 # QV_FUZZ_SECONDS (default 60) sets how long each fuzz target runs.
 set -eu
 top=$(dirname "$(readlink -f "$0")")/..
@@ -38,6 +39,14 @@ if [ "$(id -u)" = 0 ]; then
     "$top/tests/package/check-installed.sh" "$top"/build-deb/quorvane_*_"$(dpkg --print-architecture)".deb
 else
     echo "not root: the installed package is not checked"
+fi
+
+step "Windows: cross-built, then run under Wine in a test namespace"
+"$top/scripts/build-windows.sh" "$top/build-windows-out"
+if [ "$(id -u)" = 0 ]; then
+    "$top/tests/netns/run-in-netns.sh" "$top/tests/e2e/windows-e2e.sh" "$top/build-windows-out"
+else
+    echo "not root: the Windows build is not run under Wine"
 fi
 
 step "fuzzing"

@@ -1,0 +1,70 @@
+#!/bin/sh
+# The Windows builds as users meet them: quorvane.exe under Wine, inside a
+# test namespace (run through tests/netns/run-in-netns.sh), against the
+# kernel's table that Wine's IP Helper API reads; the 32-bit build and the
+# packages are checked for their format only (this machine runs no 32-bit
+# Wine).
+#   windows-e2e.sh OUT     (OUT as scripts/build-windows.sh wrote it)
+set -eu
+out=$(readlink -f "$1")
+[ -n "${QV_NETNS:-}" ] || { echo "run through tests/netns/run-in-netns.sh" >&2; exit 1; }
+work=$(mktemp -d /tmp/qvwine.XXXXXX)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+cleanup() { wineserver -k 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT INT TERM
+
+objdump -f "$out/win64/quorvane.exe" 2>/dev/null | grep -q 'file format pei-x86-64' ||
+    x86_64-w64-mingw32-objdump -f "$out/win64/quorvane.exe" | grep -q 'file format pei-x86-64' ||
+    fail "win64/quorvane.exe is not a PE32+ x86-64 program"
+x86_64-w64-mingw32-objdump -f "$out/win32/quorvane.exe" | grep -q 'file format pei-i386' ||
+    fail "win32/quorvane.exe is not a PE32 i386 program"
+for name in win64 win32; do
+    listed=$(zip -sf "$out"/quorvane-*-$name.zip | sed -n 's/^  *//p' | sort | tr '\n' ' ')
+    [ "$listed" = "LICENSE.txt README.txt quorvane.exe " ] || fail "$name zip holds: $listed"
+    head -c 2 "$out"/quorvane-*-$name-setup.exe | grep -q MZ || fail "$name installer is no Windows program"
+done
+
+# Wine's services start here, in the namespace, before anything runs.
+mkdir -p "$WINEPREFIX"
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1
+exe="$out/win64/quorvane.exe"
+# Its output without the CR of Windows' line ends; its own exit status.
+run() {
+    status=0
+    wine "$exe" "$@" >"$work/out" 2>"$work/err" || status=$?
+    tr -d '\r' <"$work/out"
+    return $status
+}
+
+table=$(run --list -n)
+printf '%s\n' "$table" | grep -qx "$(printf '10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic')" ||
+    fail "--list -n lacks the permanent entry with its vendor: $table"
+run --list | grep -q "$(printf '^10.213.1.2\tpeer.quorvane.test\t00:00:0C:AA:BB:02\t')" ||
+    fail "--list lacks the peer's name from the namespace's name server"
+[ "$(run --vendor 00:00:0c:12:34:56)" = "Cisco Systems, Inc" ] || fail "--vendor"
+run --vendor zz >/dev/null && fail "--vendor zz succeeded"
+if run --arp 10.213.1.2 >/dev/null; then
+    fail "--arp succeeded, though Wine's SendARP is a stub"
+else
+    grep -q "not supported on this system" "$work/err" || fail "--arp gave: $(cat "$work/err")"
+fi
+
+# The watch reads the table once a second: a changed MAC is seen.
+wine "$exe" --watch >"$work/watch" 2>&1 &
+watch=$!
+sleep 3
+ip neigh replace 10.213.1.50 lladdr 02:00:00:00:00:50 nud permanent dev h0
+for _ in $(seq 50); do
+    grep -q "$(printf '\tchanged\t10.213.1.50\t02:00:00:00:00:50\t')" "$work/watch" && break
+    sleep 0.2
+done
+kill "$watch" 2>/dev/null || true
+ip neigh replace 10.213.1.50 lladdr 00:00:0c:12:34:56 nud permanent dev h0
+grep -q "$(printf '\tchanged\t10.213.1.50\t02:00:00:00:00:50\t')" "$work/watch" ||
+    fail "--watch did not tell of the change: $(cat "$work/watch")"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "windows-e2e: all checks passed"
