@@ -47,3 +47,20 @@ target_link_libraries(quorvane_core PUBLIC iphlpapi ws2_32)
 
 add_executable(quorvane app/windows/main.cpp app/CommandLine.cpp app/windows/WatchCommand.cpp)
 target_link_libraries(quorvane PRIVATE quorvane_core)
+
+# The core's tests, from Debian's googletest sources, run under Wine by
+# tests/e2e/windows-e2e.sh.
+if(QV_BUILD_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_executable(quorvane_windows_tests
+    tests/vendor/OuiKeyTest.cpp
+    tests/platform/AddressTextTest.cpp
+    tests/platform/PlainTextTest.cpp
+    tests/arp/CChangeTrackerTest.cpp
+    tests/arp/CNameResolverTest.cpp
+    tests/arp/ListTextTest.cpp
+  )
+  target_link_libraries(quorvane_windows_tests PRIVATE quorvane_core gtest_main)
+endif()

@@ -44,7 +44,7 @@ fi
 step "Windows: cross-built, then run under Wine in a test namespace"
 "$top/scripts/build-windows.sh" "$top/build-windows-out"
 if [ "$(id -u)" = 0 ]; then
-    "$top/tests/netns/run-in-netns.sh" "$top/tests/e2e/windows-e2e.sh" "$top/build-windows-out"
+    "$top/tests/netns/run-in-netns.sh" "$top/tests/e2e/windows-e2e.sh" "$top/build-windows-out" "$top/build-win64"
 else
     echo "not root: the Windows build is not run under Wine"
 fi

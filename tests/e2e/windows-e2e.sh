@@ -4,9 +4,11 @@
 # kernel's table that Wine's IP Helper API reads; the 32-bit build and the
 # packages are checked for their format only (this machine runs no 32-bit
 # Wine).
-#   windows-e2e.sh OUT     (OUT as scripts/build-windows.sh wrote it)
+#   windows-e2e.sh OUT [BUILD]   (OUT as scripts/build-windows.sh wrote it;
+#                                 BUILD the 64-bit build folder, for the core's tests)
 set -eu
 out=$(readlink -f "$1")
+build=${2:-}
 [ -n "${QV_NETNS:-}" ] || { echo "run through tests/netns/run-in-netns.sh" >&2; exit 1; }
 work=$(mktemp -d /tmp/qvwine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
@@ -31,6 +33,15 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1
 exe="$out/win64/quorvane.exe"
+
+# The core's own tests, cross-built: a program that prints nothing has not run.
+if [ -n "$build" ]; then
+    if wine "$build/quorvane_windows_tests.exe" >"$work/tests" 2>&1; then
+        grep -q '^\[  PASSED  \]' "$work/tests" || fail "the core's tests printed no result: $(tail -5 "$work/tests")"
+    else
+        fail "the core's tests failed under Wine: $(grep -E 'FAILED|Failure' "$work/tests" | head -20)"
+    fi
+fi
 # Its output without the CR of Windows' line ends; its own exit status.
 run() {
     status=0

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
+#include "platform/SocketApi.h"
 #include <thread>
 
 namespace {
