@@ -34,8 +34,10 @@ add_library(quorvane_core STATIC
   platform/windows/AtomicFile.cpp
   platform/windows/ProgramPath.cpp
   platform/windows/WindowsNetworkServices.cpp
+  arp/ArpFailureText.cpp
   arp/ArpRowFormatter.cpp
   arp/ArpSnapshot.cpp
+  arp/CArpRefresher.cpp
   arp/CNameResolver.cpp
   arp/CChangeTracker.cpp
   arp/CWatchState.cpp
@@ -47,6 +49,13 @@ target_link_libraries(quorvane_core PUBLIC iphlpapi ws2_32)
 
 add_executable(quorvane app/windows/main.cpp app/CommandLine.cpp app/windows/WatchCommand.cpp)
 target_link_libraries(quorvane PRIVATE quorvane_core)
+
+# The native window, on Windows' own controls.
+enable_language(RC)
+add_executable(quorvane-window WIN32 winui/WindowMain.cpp winui/CWinMonitorDlg.cpp winui/quorvane.rc)
+target_compile_definitions(quorvane-window PRIVATE UNICODE _UNICODE)
+target_link_options(quorvane-window PRIVATE -municode)
+target_link_libraries(quorvane-window PRIVATE quorvane_core comctl32 comdlg32 shell32)
 
 # The core's tests, from Debian's googletest sources, run under Wine by
 # tests/e2e/windows-e2e.sh.
@@ -63,4 +72,9 @@ if(QV_BUILD_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/arp/ListTextTest.cpp
   )
   target_link_libraries(quorvane_windows_tests PRIVATE quorvane_core gtest_main)
+
+  # The window's own test needs a display: Wine's, under Xvfb.
+  add_executable(quorvane_winui_tests tests/winui/CWinMonitorDlgTest.cpp winui/CWinMonitorDlg.cpp winui/quorvane.rc)
+  target_compile_definitions(quorvane_winui_tests PRIVATE UNICODE _UNICODE)
+  target_link_libraries(quorvane_winui_tests PRIVATE quorvane_core gtest_main comctl32 comdlg32 shell32)
 endif()

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Cross-builds the native Windows command line, quorvane.exe, for 64-bit
-# (PE32+) and 32-bit (PE32) Windows, each with a zip and an installer:
-#   OUT/win64/quorvane.exe, OUT/win32/quorvane.exe,
+# Cross-builds the native Windows programs, quorvane.exe (the command line)
+# and quorvane-window.exe (the window), for 64-bit (PE32+) and 32-bit (PE32)
+# Windows, each with a zip and an installer:
+#   OUT/win64/quorvane.exe, OUT/win32/quorvane.exe (and quorvane-window.exe),
 #   OUT/quorvane-VERSION-win64.zip (and -win32.zip),
 #   OUT/quorvane-VERSION-win64-setup.exe (and -win32-setup.exe).
 #   build-windows.sh OUT
@@ -28,13 +29,13 @@ for target in win64:x86_64 win32:i686; do
     stage="$out/$name"
     rm -rf "$stage"
     mkdir -p "$stage"
-    cp "$build/quorvane.exe" "$stage/"
+    cp "$build/quorvane.exe" "$build/quorvane-window.exe" "$stage/"
     # Text files with Windows line ends.
     for text in README.txt LICENSE.txt; do
         sed 's/$/\r/' "$top/data/windows/$text" > "$stage/$text"
     done
     rm -f "$out/quorvane-$version-$name.zip"
-    (cd "$stage" && zip -q -X "$out/quorvane-$version-$name.zip" quorvane.exe README.txt LICENSE.txt)
+    (cd "$stage" && zip -q -X "$out/quorvane-$version-$name.zip" quorvane.exe quorvane-window.exe README.txt LICENSE.txt)
     makensis -V2 -DVERSION="$version" -DARCH="$name" -DSOURCE="$stage" \
         -DOUTFILE="$out/quorvane-$version-$name-setup.exe" "$top/data/windows/quorvane.nsi"
 done

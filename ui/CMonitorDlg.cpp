@@ -1,5 +1,6 @@
 #include "ui/CMonitorDlg.h"
 
+#include "arp/ArpFailureText.h"
 #include "arp/ArpRowFormatter.h"
 #include "arp/CNeighbourWatcher.h"
 #include "controls/CBannerStatic.h"
@@ -52,25 +53,6 @@ struct CMonitorDlg::WatchQueue
 };
 
 namespace {
-
-// Why a query failed, in the MAC field's placeholder.
-QString ArpFailureText(std::uint32_t result)
-{
-    switch (result) {
-    case ERROR_BAD_NET_NAME_CODE:
-        return QStringLiteral("无应答");
-    case ERROR_NOT_FOUND_CODE:
-        return QStringLiteral("源地址不是本机地址");
-    case ERROR_NETWORK_UNREACHABLE_CODE:
-        return QStringLiteral("目标不在本地链路上");
-    case ERROR_ACCESS_DENIED_CODE:
-        return QStringLiteral("没有发送权限");
-    case ERROR_INVALID_PARAMETER_CODE:
-        return QStringLiteral("目标不是单播地址");
-    default:
-        return QStringLiteral("ARP 请求失败");
-    }
-}
 
 // A reverse lookup under way may finish first; closing never waits longer.
 constexpr std::chrono::milliseconds kWorkerStopBound{500};
@@ -473,7 +455,7 @@ void CMonitorDlg::OnArpAnswer(std::uint32_t result, const std::array<std::uint8_
         // An old answer left in place would pass for this target's.
         m_strReturnedMac.clear();
         m_strAdapterVendor.clear();
-        m_editReturnedMac->setPlaceholderText(ArpFailureText(result));
+        m_editReturnedMac->setPlaceholderText(QString::fromStdString(qv::ArpFailureText(result)));
     }
     UpdateData(false);
     emit ArpAnswered(result);

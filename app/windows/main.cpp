@@ -1,5 +1,6 @@
 // quorvane.exe: the command line over the IP Helper API.
 #include "app/CommandLine.h"
+#include "platform/ProgramPath.h"
 #include "platform/windows/WindowsNetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 
@@ -19,6 +20,19 @@ int main(int argc, char** argv)
         std::cout.flush();
         return std::cout.good() ? status : 1;
     }
-    std::cerr << "quorvane: this build has no window; see quorvane --help\n";
-    return 1;
+    // The window is a program of its own, beside this one.
+    const std::string window = qv::ProgramPath("quorvane-window.exe");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + window + "\"";
+    if (!::CreateProcessA(window.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        std::cerr << "quorvane: cannot start the window (" << window << "): error " << ::GetLastError()
+                  << "\n";
+        return 1;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return 0;
 }

@@ -1,6 +1,6 @@
 ; Quorvane's Windows installer, made by scripts/build-windows.sh:
 ;   makensis -DVERSION=1.7 -DARCH=win64 -DSOURCE=DIR -DOUTFILE=SETUP.exe quorvane.nsi
-; SOURCE holds quorvane.exe, README.txt and LICENSE.txt.
+; SOURCE holds quorvane.exe, quorvane-window.exe, README.txt and LICENSE.txt.
 Unicode true
 SetCompressor /SOLID lzma
 Name "Quorvane ${VERSION}"
@@ -36,13 +36,15 @@ FunctionEnd
 Section "Quorvane"
   SetOutPath "$INSTDIR"
   File "${SOURCE}\quorvane.exe"
+  File "${SOURCE}\quorvane-window.exe"
   File "${SOURCE}\README.txt"
   File "${SOURCE}\LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
-  ; A command-line program: its entry opens a prompt in its folder with the help.
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Quorvane"
-  CreateShortCut "$SMPROGRAMS\Quorvane\Quorvane.lnk" "$SYSDIR\cmd.exe" '/k cd /d "$INSTDIR" && quorvane --help' "$INSTDIR\quorvane.exe"
+  CreateShortCut "$SMPROGRAMS\Quorvane\Quorvane.lnk" "$INSTDIR\quorvane-window.exe"
+  ; The command line's entry opens a prompt in its folder with the help.
+  CreateShortCut "$SMPROGRAMS\Quorvane\Quorvane (command line).lnk" "$SYSDIR\cmd.exe" '/k cd /d "$INSTDIR" && quorvane --help' "$INSTDIR\quorvane.exe"
   CreateShortCut "$SMPROGRAMS\Quorvane\Uninstall Quorvane.lnk" "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Quorvane"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -55,9 +57,11 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\Quorvane\Quorvane.lnk"
+  Delete "$SMPROGRAMS\Quorvane\Quorvane (command line).lnk"
   Delete "$SMPROGRAMS\Quorvane\Uninstall Quorvane.lnk"
   RMDir "$SMPROGRAMS\Quorvane"
   Delete "$INSTDIR\quorvane.exe"
+  Delete "$INSTDIR\quorvane-window.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"

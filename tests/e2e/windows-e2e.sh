@@ -1,11 +1,12 @@
 #!/bin/sh
-# The Windows builds as users meet them: quorvane.exe under Wine, inside a
-# test namespace (run through tests/netns/run-in-netns.sh), against the
-# kernel's table that Wine's IP Helper API reads; the 32-bit build and the
-# packages are checked for their format only (this machine runs no 32-bit
-# Wine).
+# The Windows builds as users meet them: quorvane.exe and
+# quorvane-window.exe under Wine and Xvfb, inside a test namespace (run
+# through tests/netns/run-in-netns.sh), against the kernel's table that
+# Wine's IP Helper API reads; the 32-bit build and the packages are checked
+# for their format only (this machine runs no 32-bit Wine).
 #   windows-e2e.sh OUT [BUILD]   (OUT as scripts/build-windows.sh wrote it;
-#                                 BUILD the 64-bit build folder, for the core's tests)
+#                                 BUILD the 64-bit build folder, for the tests
+#                                 and for window.png, the window's screenshot)
 set -eu
 out=$(readlink -f "$1")
 build=${2:-}
@@ -14,7 +15,12 @@ work=$(mktemp -d /tmp/qvwine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-cleanup() { wineserver -k 2>/dev/null || true; rm -rf "$work"; }
+xvfb=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
 trap cleanup EXIT INT TERM
 
 objdump -f "$out/win64/quorvane.exe" 2>/dev/null | grep -q 'file format pei-x86-64' ||
@@ -24,9 +30,15 @@ x86_64-w64-mingw32-objdump -f "$out/win32/quorvane.exe" | grep -q 'file format p
     fail "win32/quorvane.exe is not a PE32 i386 program"
 for name in win64 win32; do
     listed=$(zip -sf "$out"/quorvane-*-$name.zip | sed -n 's/^  *//p' | sort | tr '\n' ' ')
-    [ "$listed" = "LICENSE.txt README.txt quorvane.exe " ] || fail "$name zip holds: $listed"
+    [ "$listed" = "LICENSE.txt README.txt quorvane-window.exe quorvane.exe " ] || fail "$name zip holds: $listed"
     head -c 2 "$out"/quorvane-*-$name-setup.exe | grep -q MZ || fail "$name installer is no Windows program"
 done
+
+# A display of its own for the window.
+Xvfb -displayfd 5 -screen 0 1024x768x24 5>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
 
 # Wine's services start here, in the namespace, before anything runs.
 mkdir -p "$WINEPREFIX"
@@ -41,6 +53,27 @@ if [ -n "$build" ]; then
     else
         fail "the core's tests failed under Wine: $(grep -E 'FAILED|Failure' "$work/tests" | head -20)"
     fi
+    if wine "$build/quorvane_winui_tests.exe" >"$work/winui" 2>&1; then
+        grep -q '^\[  PASSED  \]' "$work/winui" || fail "the window's test printed no result: $(tail -5 "$work/winui")"
+    else
+        fail "the window's test failed under Wine: $(grep -E 'FAILED|Failure|Expected|Which' "$work/winui" | head -20)"
+    fi
+fi
+
+# The window on the namespace's table. Chinese labels need a font with the
+# glyphs: Windows links one to the dialog font, Wine is told to.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'MS Sans Serif' \
+    /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null 2>&1 || true
+wine "$out/win64/quorvane-window.exe" >/dev/null 2>&1 &
+for _ in $(seq 100); do
+    xdotool search --name '^Quorvane$' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+if xdotool search --name '^Quorvane$' >/dev/null 2>&1; then
+    sleep 3 # its first pass and the names
+    [ -n "$build" ] && import -window root -crop 760x560+0+0 "$build/window.png"
+else
+    fail "quorvane-window.exe showed no window titled Quorvane"
 fi
 # Its output without the CR of Windows' line ends; its own exit status.
 run() {

@@ -1,0 +1,93 @@
+#include "tests/platform/FakeNetworkServices.h"
+#include "winui/CWinMonitorDlg.h"
+#include "winui/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Runs the window's messages until done() or five seconds have passed.
+template <typename Done> bool PumpUntil(Done done)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+std::wstring ItemText(HWND window, int id)
+{
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(window, id, text, 256);
+    return text;
+}
+
+TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
+{
+    auto net = std::make_shared<FakeNetworkServices>();
+    net->rows = {FakeNetworkServices::Row("10.213.1.50", {0x00, 0x00, 0x0C, 0x12, 0x34, 0x56}, 4),
+                 FakeNetworkServices::Row("10.213.1.51", {0xAA, 0x00, 0x04, 0x00, 0x00, 0x51}, 3)};
+    net->gatewayAddress = "10.213.1.2";
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring saved = std::wstring(folder) + L"quorvane-list";
+    CWinMonitorDlg::Services services;
+    services.net = net;
+    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
+    services.chooseSavePath = [&](HWND, const wchar_t*, int&) { return saved; };
+    CWinMonitorDlg dialog(services);
+    const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
+    ASSERT_NE(window, nullptr);
+    wchar_t title[64] = {};
+    ::GetWindowTextW(window, title, 64);
+    EXPECT_STREQ(title, L"Quorvane");
+
+    const HWND list = ::GetDlgItem(window, IDC_ARP_LIST);
+    ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 2; }));
+    wchar_t vendor[64] = {};
+    ListView_GetItemText(list, 0, 3, vendor, 64);
+    EXPECT_STREQ(vendor, L"Cisco Systems, Inc");
+    DWORD target = 0;
+    ::SendDlgItemMessageW(window, IDC_TARGET_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&target));
+    EXPECT_EQ(target, 0x0AD50102u) << "the target starts at the gateway";
+
+    // Nobody answers: the reason stands where the MAC address would.
+    ::SendMessageW(window, WM_COMMAND, IDC_SEND_ARP, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !ItemText(window, IDC_RETURNED_MAC).empty(); }));
+    EXPECT_EQ(ItemText(window, IDC_RETURNED_MAC), L"无应答");
+
+    // A name without an extension gets .txt and the classic bytes.
+    ::SendMessageW(window, WM_COMMAND, ID_LIST_SAVE, 0);
+    std::ifstream file(std::filesystem::path(saved + L".txt"), std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    EXPECT_EQ(bytes.str(),
+              "10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\t\r"
+              "10.213.1.51\t10.213.1.51\tAA:00:04:00:00:51\tDIGITAL EQUIPMENT CORPORATION\tDynamic\t\r");
+    file.close();
+    ::DeleteFileW((saved + L".txt").c_str());
+
+    ::SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(dialog.InTray()) << "no tray icon was added";
+    EXPECT_FALSE(::IsWindowVisible(window));
+    ::SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+} // namespace

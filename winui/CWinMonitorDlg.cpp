@@ -1,0 +1,492 @@
+#include "winui/CWinMonitorDlg.h"
+
+#include "arp/ArpRowFormatter.h"
+#include "arp/ArpFailureText.h"
+#include "arp/ListText.h"
+#include "platform/AddressText.h"
+#include "platform/AtomicFile.h"
+#include "vendor/OuiKey.h"
+#include "winui/resource.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Wide(const std::string& text)
+{
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                             0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length,
+                          nullptr, nullptr);
+    return narrow;
+}
+
+// The list's lines go to the window's own thread as posted messages.
+class CPostingSink : public IArpListSink
+{
+public:
+    explicit CPostingSink(HWND window) : m_hWnd(window) {}
+    void ReplaceRows(const std::vector<ArpRowText>& rows) override
+    {
+        auto* copy = new std::vector<ArpRowText>(rows);
+        if (!::PostMessageW(m_hWnd, CWinMonitorDlg::WM_APP_ROWS, 0, reinterpret_cast<LPARAM>(copy)))
+            delete copy;
+    }
+    void SetDnsName(const std::string& ipText, const std::string& name) override
+    {
+        auto* copy = new std::array<std::string, 2>{ipText, name};
+        if (!::PostMessageW(m_hWnd, CWinMonitorDlg::WM_APP_NAME, 0, reinterpret_cast<LPARAM>(copy)))
+            delete copy;
+    }
+
+private:
+    HWND m_hWnd;
+};
+
+// The list view as the export reads it.
+class CListViewTable : public ITextTable
+{
+public:
+    explicit CListViewTable(HWND list) : m_list(list) {}
+    int RowCount() const override { return ListView_GetItemCount(m_list); }
+    int ColumnCount() const override { return Header_GetItemCount(ListView_GetHeader(m_list)); }
+    std::string CellText(int row, int column) const override
+    {
+        wchar_t text[1024] = {};
+        ListView_GetItemText(m_list, row, column, text, 1024);
+        return Narrow(text);
+    }
+    std::string HeadingText(int column) const override
+    {
+        wchar_t text[256] = {};
+        LVCOLUMNW heading{};
+        heading.mask = LVCF_TEXT;
+        heading.pszText = text;
+        heading.cchTextMax = 256;
+        ListView_GetColumn(m_list, column, &heading);
+        return Narrow(text);
+    }
+
+private:
+    HWND m_list;
+};
+
+struct ArpAnswer
+{
+    std::uint32_t result = 0;
+    std::uint8_t mac[8] = {};
+};
+
+void SetText(HWND window, int id, const std::string& text)
+{
+    ::SetDlgItemTextW(window, id, Wide(text).c_str());
+}
+
+// An address field's four numbers, network order.
+std::uint32_t FieldAddress(HWND window, int id)
+{
+    DWORD address = 0;
+    ::SendDlgItemMessageW(window, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+    return ::htonl(address);
+}
+
+void SetFieldAddress(HWND window, int id, const std::string& dotted)
+{
+    ::SendDlgItemMessageW(window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(::ntohl(qv::InetAddr(dotted))));
+}
+
+INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        SetText(window, IDC_ABOUT_VERSION, "Quorvane 版本 " QV_VERSION);
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        ::EndDialog(window, LOWORD(wParam));
+        return TRUE;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_ABOUT_NOTICE && HIWORD(wParam) == STN_CLICKED) {
+        ::ShellExecuteA(nullptr, "open", "https://quorvane.example/", nullptr, nullptr, SW_SHOWNORMAL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+CWinMonitorDlg::CWinMonitorDlg(Services services) : m_services(std::move(services))
+{
+    if (!m_services.chooseSavePath)
+        m_services.chooseSavePath = &ChooseWithSystemDialog;
+}
+
+CWinMonitorDlg::~CWinMonitorDlg()
+{
+    if (m_query.joinable())
+        m_query.join();
+}
+
+HWND CWinMonitorDlg::Create(HINSTANCE instance)
+{
+    m_instance = instance;
+    m_hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    return ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProc,
+                                reinterpret_cast<LPARAM>(this));
+}
+
+int CWinMonitorDlg::Run(HINSTANCE instance)
+{
+    if (Create(instance) == nullptr)
+        return 1;
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, &message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+std::wstring CWinMonitorDlg::ChooseWithSystemDialog(HWND owner, const wchar_t* filters, int& filter)
+{
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filters;
+    dialog.nFilterIndex = static_cast<DWORD>(filter);
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    if (!::GetSaveFileNameW(&dialog))
+        return std::wstring();
+    filter = static_cast<int>(dialog.nFilterIndex);
+    return path;
+}
+
+INT_PTR CALLBACK CWinMonitorDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+        reinterpret_cast<CWinMonitorDlg*>(lParam)->m_hWnd = window;
+    }
+    auto* self = reinterpret_cast<CWinMonitorDlg*>(::GetWindowLongPtrW(window, DWLP_USER));
+    return self ? self->Handle(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        return TRUE;
+    case WM_APP_ROWS: {
+        std::unique_ptr<std::vector<ArpRowText>> rows(reinterpret_cast<std::vector<ArpRowText>*>(lParam));
+        ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+        ListView_DeleteAllItems(m_list);
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const ArpRowText& row = (*rows)[i];
+            const std::string cells[] = {row.strIp, row.strDnsName, row.strMac, row.strVendor, row.strType};
+            std::wstring first = Wide(cells[0]);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(i);
+            item.pszText = first.data();
+            const int index = ListView_InsertItem(m_list, &item);
+            for (int column = 1; column < 5; ++column) {
+                std::wstring cell = Wide(cells[column]);
+                ListView_SetItemText(m_list, index, column, cell.data());
+            }
+        }
+        ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(m_list, nullptr, TRUE);
+        return TRUE;
+    }
+    case WM_APP_NAME: {
+        std::unique_ptr<std::array<std::string, 2>> name(
+            reinterpret_cast<std::array<std::string, 2>*>(lParam));
+        const std::wstring ip = Wide((*name)[0]);
+        std::wstring text = Wide((*name)[1]);
+        wchar_t cell[256];
+        for (int row = 0, count = ListView_GetItemCount(m_list); row < count; ++row) {
+            ListView_GetItemText(m_list, row, 0, cell, 256);
+            if (ip == cell)
+                ListView_SetItemText(m_list, row, 1, text.data());
+        }
+        return TRUE;
+    }
+    case WM_APP_ARP:
+        OnArpAnswer(lParam);
+        return TRUE;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_ARP_LIST && header->code == NM_RCLICK) {
+            OnListMenu();
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_SEND_ARP:
+            OnSendArp();
+            return TRUE;
+        case IDOK: {
+            // Enter in an address field sends; a monitor must not end on it.
+            const HWND focus = ::GetFocus();
+            if (::IsChild(::GetDlgItem(m_hWnd, IDC_TARGET_IP), focus) ||
+                ::IsChild(::GetDlgItem(m_hWnd, IDC_SOURCE_IP), focus)) {
+                OnSendArp();
+                return TRUE;
+            }
+            Close();
+            return TRUE;
+        }
+        case IDCANCEL:
+            Close();
+            return TRUE;
+        case ID_LIST_SAVE:
+            SaveList();
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            ToTray();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            ShowAbout();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        m_hWnd = nullptr;
+        ::PostQuitMessage(0);
+        return TRUE;
+    case WM_TRAY_NOTIFY:
+        if (lParam == WM_LBUTTONUP)
+            FromTray();
+        else if (lParam == WM_RBUTTONUP)
+            OnTrayMenu();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CWinMonitorDlg::OnInitDialog()
+{
+    if (HMENU system = ::GetSystemMenu(m_hWnd, FALSE)) {
+        wchar_t about[64] = {};
+        if (::LoadStringW(m_instance, IDS_ABOUTBOX, about, 64) > 0) {
+            ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(system, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    // The banner fills its place in the template whatever the dialog font's size.
+    RECT banner = {7, 7, 7 + 408, 7 + 54};
+    ::MapDialogRect(m_hWnd, &banner);
+    const int width = banner.right - banner.left;
+    const int height = banner.bottom - banner.top;
+    if (HANDLE picture =
+            ::LoadImageW(m_instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, width, height, 0)) {
+        const HWND control = ::GetDlgItem(m_hWnd, IDC_BANNER);
+        ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+        ::SetWindowPos(control, nullptr, banner.left, banner.top, width, height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    m_list = ::GetDlgItem(m_hWnd, IDC_ARP_LIST);
+    ListView_SetExtendedListViewStyle(m_list, 0x123);
+    const struct
+    {
+        const wchar_t* heading;
+        int width;
+    } columns[] = {
+        {L"IP address", 110}, {L"DNS Name", 150}, {L"MAC Address", 110}, {L"Producer", 180}, {L"Type", 60}};
+    for (int i = 0; i < 5; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<wchar_t*>(columns[i].heading);
+        ListView_InsertColumn(m_list, i, &column);
+    }
+
+    SetFieldAddress(m_hWnd, IDC_SOURCE_IP, m_services.net->GetLocalAddress());
+    const std::string gateway = m_services.net->GetGatewayAddress();
+    SetFieldAddress(m_hWnd, IDC_TARGET_IP, gateway.empty() ? "192.168.0.1" : gateway);
+
+    m_services.vendors->LoadVendorDatabase();
+    CArpRefresher::Services services;
+    services.net = m_services.net;
+    services.vendors = m_services.vendors;
+    services.sink = std::make_shared<CPostingSink>(m_hWnd);
+    m_refresher = std::make_unique<CArpRefresher>(std::move(services), m_services.period);
+    m_refresher->Start();
+}
+
+void CWinMonitorDlg::OnSendArp()
+{
+    if (m_query.joinable()) {
+        if (!::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_SEND_ARP)))
+            return; // one request at a time
+        m_query.join();
+    }
+    SetText(m_hWnd, IDC_RETURNED_MAC, "");
+    SetText(m_hWnd, IDC_ADAPTER_VENDOR, "");
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND_ARP), FALSE);
+    const std::uint32_t target = FieldAddress(m_hWnd, IDC_TARGET_IP);
+    const std::uint32_t source = FieldAddress(m_hWnd, IDC_SOURCE_IP);
+    // SendARP blocks for seconds: off the window's thread.
+    m_query = std::thread([net = m_services.net, window = m_hWnd, target, source] {
+        auto* answer = new ArpAnswer;
+        std::uint32_t length = 6;
+        answer->result = net->SendARP(target, source, answer->mac, &length);
+        if (!::PostMessageW(window, WM_APP_ARP, 0, reinterpret_cast<LPARAM>(answer)))
+            delete answer;
+    });
+}
+
+void CWinMonitorDlg::OnArpAnswer(LPARAM lParam)
+{
+    std::unique_ptr<ArpAnswer> answer(reinterpret_cast<ArpAnswer*>(lParam));
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND_ARP), TRUE);
+    if (answer->result != NO_ERROR_CODE) {
+        // Why it failed, where the MAC address would be.
+        SetText(m_hWnd, IDC_RETURNED_MAC, qv::ArpFailureText(answer->result));
+        return;
+    }
+    SetText(m_hWnd, IDC_RETURNED_MAC, qv::MakeMacText(answer->mac));
+    SetText(m_hWnd, IDC_ADAPTER_VENDOR, qv::VendorText(answer->mac, *m_services.vendors));
+}
+
+void CWinMonitorDlg::OnListMenu()
+{
+    HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(IDR_LIST_MENU));
+    if (menu == nullptr)
+        return;
+    POINT at;
+    ::GetCursorPos(&at);
+    if (HMENU popup = ::GetSubMenu(menu, 0))
+        ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+}
+
+void CWinMonitorDlg::SaveList()
+{
+    int type = 1;
+    std::wstring chosen = m_services.chooseSavePath(
+        m_hWnd, L"Text Files (*.txt)\0*.txt\0TSV (*.tsv)\0*.tsv\0CSV (*.csv)\0*.csv\0", type);
+    if (chosen.empty())
+        return;
+    const std::wstring name = chosen.substr(chosen.find_last_of(L"\\/") + 1);
+    const std::size_t dot = name.rfind(L'.');
+    std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
+    for (wchar_t& c : extension)
+        c = static_cast<wchar_t>(::towlower(c));
+    // The typed extension says the type; none takes the chosen filter's.
+    if (extension == L"tsv")
+        type = 2;
+    else if (extension == L"csv")
+        type = 3;
+    else if (extension.empty())
+        chosen += type == 2 ? L".tsv" : type == 3 ? L".csv" : L".txt";
+    else if (extension == L"txt")
+        type = 1;
+    const CListViewTable table(m_list);
+    const std::string bytes = type == 2   ? qv::ListToTsv(table)
+                              : type == 3 ? qv::ListToCsv(table)
+                                          : qv::ListToText(table);
+    std::string reason;
+    if (!qv::WriteFileAtomically(Narrow(chosen), bytes, reason))
+        ::MessageBoxW(m_hWnd, Wide("无法保存 " + Narrow(chosen) + "：" + reason).c_str(), L"Quorvane",
+                      MB_OK | MB_ICONERROR);
+}
+
+void CWinMonitorDlg::ToTray()
+{
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_hWnd;
+    icon.uID = 666;
+    icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    icon.uCallbackMessage = WM_TRAY_NOTIFY;
+    icon.hIcon = m_hIcon;
+    ::lstrcpynW(icon.szTip, L"Quorvane", 64);
+    // Without a notification area the window minimises as any other would:
+    // hidden with no icon, it could never be found again.
+    m_inTray = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+    ::ShowWindow(m_hWnd, m_inTray ? SW_HIDE : SW_MINIMIZE);
+}
+
+void CWinMonitorDlg::FromTray()
+{
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_hWnd;
+    icon.uID = 666;
+    ::Shell_NotifyIconW(NIM_DELETE, &icon);
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
+    m_inTray = false;
+}
+
+void CWinMonitorDlg::OnTrayMenu()
+{
+    HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
+    if (menu == nullptr)
+        return;
+    POINT at;
+    ::GetCursorPos(&at);
+    ::SetForegroundWindow(m_hWnd);
+    const HMENU popup = ::GetSubMenu(menu, 0);
+    const UINT chosen =
+        popup ? ::TrackPopupMenu(popup, TPM_CENTERALIGN | TPM_RETURNCMD, at.x, at.y, 0, m_hWnd, nullptr) : 0;
+    ::DestroyMenu(menu);
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+    if (chosen == ID_TRAY_SHOW) {
+        FromTray();
+    } else if (chosen == ID_TRAY_ABOUT) {
+        ShowAbout();
+    } else if (chosen == ID_TRAY_EXIT) {
+        FromTray();
+        Close();
+    }
+}
+
+void CWinMonitorDlg::ShowAbout()
+{
+    ::DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), m_hWnd, AboutProc, 0);
+}
+
+void CWinMonitorDlg::Close()
+{
+    if (m_inTray)
+        FromTray();
+    if (m_refresher)
+        m_refresher->Stop(std::chrono::milliseconds(500));
+    ::DestroyWindow(m_hWnd);
+}

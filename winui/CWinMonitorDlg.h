@@ -1,0 +1,73 @@
+#pragma once
+
+#include "arp/CArpRefresher.h"
+#include "platform/INetworkServices.h"
+#include "vendor/CVendorDatabase.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+// The main window on Windows' own controls: the neighbour list, the manual
+// ARP query and the tray icon, over the same core as the Linux window.
+class CWinMonitorDlg
+{
+public:
+    struct Services
+    {
+        std::shared_ptr<INetworkServices> net;
+        std::shared_ptr<CVendorDatabase> vendors;
+        // The save dialog: a path, or empty when cancelled; filter is the
+        // chosen type's 1-based index, in and out.
+        std::function<std::wstring(HWND owner, const wchar_t* filters, int& filter)> chooseSavePath;
+        std::chrono::milliseconds period{15000};
+    };
+
+    explicit CWinMonitorDlg(Services services);
+    ~CWinMonitorDlg();
+    CWinMonitorDlg(const CWinMonitorDlg&) = delete;
+    CWinMonitorDlg& operator=(const CWinMonitorDlg&) = delete;
+
+    // The window, shown and running its worker; null when it cannot be made.
+    HWND Create(HINSTANCE instance);
+    // Create, then the message loop until the window is closed; the exit status.
+    int Run(HINSTANCE instance);
+
+    bool InTray() const { return m_inTray; }
+
+    // The system's own save dialog.
+    static std::wstring ChooseWithSystemDialog(HWND owner, const wchar_t* filters, int& filter);
+
+    // Messages the worker and the query post to the window.
+    static constexpr UINT WM_APP_ROWS = WM_APP + 1;
+    static constexpr UINT WM_APP_NAME = WM_APP + 2;
+    static constexpr UINT WM_APP_ARP = WM_APP + 3;
+    static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void OnSendArp();
+    void OnArpAnswer(LPARAM answer);
+    void OnListMenu();
+    void SaveList();
+    void ToTray();
+    void FromTray();
+    void OnTrayMenu();
+    void ShowAbout();
+    void Close();
+
+    HINSTANCE m_instance = nullptr;
+    HWND m_hWnd = nullptr;
+    HWND m_list = nullptr;
+    HICON m_hIcon = nullptr;
+    bool m_inTray = false;
+    Services m_services;
+    std::unique_ptr<CArpRefresher> m_refresher;
+    std::thread m_query;
+};

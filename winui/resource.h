@@ -1,0 +1,30 @@
+#pragma once
+
+// Resource and control identifiers, as the Linux window names its controls.
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_MAIN 102
+#define IDR_MAINFRAME 128
+#define IDR_TRAY_MENU 133
+#define IDR_LIST_MENU 135
+#define IDB_BANNER 136
+
+#define IDC_ARP_LIST 1000
+#define IDC_BANNER 1001
+#define IDC_PRODUCT_LINK 1002
+#define IDC_PRODUCT_TEXT 1003
+#define IDC_SEND_ARP 1004
+#define IDC_TARGET_IP 1005
+#define IDC_SOURCE_IP 1006
+#define IDC_RETURNED_MAC 1007
+#define IDC_ADAPTER_VENDOR 1008
+#define IDC_DOWNLOAD 1009
+#define IDC_ABOUT_NOTICE 1003
+#define IDC_ABOUT_EXTRA 1004
+#define IDC_ABOUT_VERSION 1012
+
+#define IDM_ABOUTBOX 0x0010
+#define ID_TRAY_SHOW 32770
+#define ID_TRAY_ABOUT 32771
+#define ID_TRAY_EXIT 32772
+#define ID_LIST_SAVE 32773
