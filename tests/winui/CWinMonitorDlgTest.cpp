@@ -1,4 +1,8 @@
+#include "arp/ArpFailureText.h"
+#include "platform/AddressText.h"
+#include "platform/windows/WindowsNetworkServices.h"
 #include "tests/platform/FakeNetworkServices.h"
+#include "vendor/OuiKey.h"
 #include "winui/CWinMonitorDlg.h"
 #include "winui/resource.h"
 
@@ -88,6 +92,34 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     EXPECT_FALSE(::IsWindowVisible(window));
     ::SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(::IsWindow(window));
+}
+
+// Through the system itself (Wine's SendARP is a stub): the window shows
+// what the system answered, a MAC address or why there is none.
+TEST(WinMonitorDlg, AQueryThroughTheSystemShowsItsAnswerOrWhyItFailed)
+{
+    auto net = std::make_shared<WindowsNetworkServices>();
+    CWinMonitorDlg::Services services;
+    services.net = net;
+    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
+    services.period = std::chrono::hours(1);
+    CWinMonitorDlg dialog(services);
+    const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
+    ASSERT_NE(window, nullptr);
+    DWORD target = 0, source = 0;
+    ::SendDlgItemMessageW(window, IDC_TARGET_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&target));
+    ::SendDlgItemMessageW(window, IDC_SOURCE_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&source));
+    std::uint8_t mac[8] = {};
+    std::uint32_t length = 6;
+    const std::uint32_t result = net->SendARP(::htonl(target), ::htonl(source), mac, &length);
+    const std::string expected = result == NO_ERROR_CODE ? qv::MakeMacText(mac) : qv::ArpFailureText(result);
+
+    ::SendMessageW(window, WM_COMMAND, IDC_SEND_ARP, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !ItemText(window, IDC_RETURNED_MAC).empty(); }));
+    wchar_t wide[64] = {};
+    ::MultiByteToWideChar(CP_UTF8, 0, expected.c_str(), -1, wide, 64);
+    EXPECT_EQ(ItemText(window, IDC_RETURNED_MAC), wide) << "SendARP gave " << result;
+    ::SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
 }
 
 } // namespace
