@@ -176,6 +176,28 @@ int ListTable(INetworkServices& net, CVendorDatabase& vendors, bool numeric, boo
 
 } // namespace
 
+int RestoreWatchState(const WatchOptions& options, CChangeTracker& tracker, std::ostream& err)
+{
+    if (!options.state)
+        return 0;
+    std::string problem;
+    const std::string file = QuoteForMessage(*options.state);
+    switch (CWatchState(*options.state).Read(tracker, problem)) {
+    case CWatchState::Load::Foreign:
+        err << "quorvane: " << file << " is not a quorvane state file (" << problem << "); left as it is\n";
+        return 2;
+    case CWatchState::Load::Damaged:
+        err << "quorvane: " << file << " is damaged (" << problem << "); kept as " << file
+            << ".bad, starting afresh\n";
+        return 0;
+    case CWatchState::Load::Loaded:
+        return 1;
+    case CWatchState::Load::Missing:
+        break;
+    }
+    return 0;
+}
+
 std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendors)
 {
     char when[32] = {};

@@ -29,6 +29,11 @@ std::string WatchLine(const CChangeTracker::Event& event, CVendorDatabase& vendo
 std::string WatchJson(const CChangeTracker::Event& event, const CChangeTracker& tracker,
                       CVendorDatabase& vendors);
 
+// What --state FILE remembered, into tracker: 1 when it held stations,
+// 0 when there were none to restore (a damaged file is told on err and
+// kept aside), 2 when the file is not ours and the watch must not start.
+int RestoreWatchState(const WatchOptions& options, CChangeTracker& tracker, std::ostream& err);
+
 // The vendor data, and once on stderr what of a newer download could not be used.
 void LoadVendors(CVendorDatabase& vendors, std::ostream& err);
 

@@ -31,6 +31,7 @@ add_library(quorvane_core STATIC
   platform/AddressText.cpp
   platform/IpAddress.cpp
   platform/PlainText.cpp
+  platform/ReverseName.cpp
   platform/windows/AtomicFile.cpp
   platform/windows/ProgramPath.cpp
   platform/windows/WindowsNetworkServices.cpp

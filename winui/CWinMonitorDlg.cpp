@@ -5,6 +5,7 @@
 #include "arp/ListText.h"
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
+#include "platform/windows/WideText.h"
 #include "vendor/OuiKey.h"
 #include "winui/resource.h"
 
@@ -18,24 +19,8 @@
 
 namespace {
 
-std::wstring Wide(const std::string& text)
-{
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                             0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length,
-                          nullptr, nullptr);
-    return narrow;
-}
+using qv::Narrow;
+using qv::Wide;
 
 // The list's lines go to the window's own thread as posted messages.
 class CPostingSink : public IArpListSink

@@ -82,25 +82,10 @@ int Watch(INetworkServices& net, CVendorDatabase& vendors, const WatchOptions& o
     (void)net; // the kernel's own announcements are watched
     CNeighbourWatcher::Options settings;
     CNeighbourWatcher watcher(settings);
-    if (options.state) {
-        std::string problem;
-        const std::string file = QuoteForMessage(*options.state);
-        switch (CWatchState(*options.state).Read(watcher.Tracker(), problem)) {
-        case CWatchState::Load::Foreign:
-            err << "quorvane: " << file << " is not a quorvane state file (" << problem
-                << "); left as it is\n";
-            return 2;
-        case CWatchState::Load::Damaged:
-            err << "quorvane: " << file << " is damaged (" << problem << "); kept as " << file
-                << ".bad, starting afresh\n";
-            break;
-        case CWatchState::Load::Loaded:
-            watcher.SetRestored(true);
-            break;
-        case CWatchState::Load::Missing:
-            break;
-        }
-    }
+    const int restored = RestoreWatchState(options, watcher.Tracker(), err);
+    if (restored == 2)
+        return 2;
+    watcher.SetRestored(restored == 1);
     // SIGINT and SIGTERM end the watch through a descriptor, with status 0.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

@@ -81,26 +81,9 @@ int Watch(INetworkServices& net, CVendorDatabase& vendors, const WatchOptions& o
         return 2;
     }
     CChangeTracker tracker;
-    bool restored = false;
-    if (options.state) {
-        std::string problem;
-        const std::string file = QuoteForMessage(*options.state);
-        switch (CWatchState(*options.state).Read(tracker, problem)) {
-        case CWatchState::Load::Foreign:
-            err << "quorvane: " << file << " is not a quorvane state file (" << problem
-                << "); left as it is\n";
-            return 2;
-        case CWatchState::Load::Damaged:
-            err << "quorvane: " << file << " is damaged (" << problem << "); kept as " << file
-                << ".bad, starting afresh\n";
-            break;
-        case CWatchState::Load::Loaded:
-            restored = true;
-            break;
-        case CWatchState::Load::Missing:
-            break;
-        }
-    }
+    const int restored = RestoreWatchState(options, tracker, err);
+    if (restored == 2)
+        return 2;
     g_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (g_stop == nullptr || !::SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
         err << "quorvane: cannot take Ctrl+C\n";
@@ -108,7 +91,7 @@ int Watch(INetworkServices& net, CVendorDatabase& vendors, const WatchOptions& o
     }
     LoadVendors(vendors, err);
     std::vector<CChangeTracker::Event> events;
-    bool baseline = !restored;
+    bool baseline = restored == 0;
     bool dirty = false;
     for (;;) {
         std::uint32_t gateway = 0;

@@ -1,6 +1,7 @@
 #include "platform/linux/ArpRequest.h"
 
 #include "platform/AddressText.h"
+#include "platform/linux/Fd.h"
 #include "platform/linux/Netlink.h"
 #include "platform/NetTypes.h"
 
@@ -35,20 +36,8 @@ namespace qv::arp {
 
 namespace {
 
+using Fd = qv::Fd;
 using Clock = std::chrono::steady_clock;
-
-struct Fd
-{
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
 
 #pragma pack(push, 1)
 struct ArpPacket
@@ -65,20 +54,6 @@ struct ArpPacket
 };
 #pragma pack(pop)
 static_assert(sizeof(ArpPacket) == 28);
-
-bool InterfaceMac(int ifindex, std::uint8_t mac[6])
-{
-    ifreq request{};
-    if (::if_indextoname(static_cast<unsigned>(ifindex), request.ifr_name) == nullptr)
-        return false;
-    Fd probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (probe.fd < 0 || ::ioctl(probe.fd, SIOCGIFHWADDR, &request) != 0)
-        return false;
-    if (request.ifr_hwaddr.sa_family != ARPHRD_ETHER)
-        return false;
-    std::memcpy(mac, request.ifr_hwaddr.sa_data, 6);
-    return true;
-}
 
 std::string MacText(const std::uint8_t* mac)
 {
@@ -121,6 +96,20 @@ bool IsUnicastTarget(std::uint32_t address)
 }
 
 } // namespace
+
+bool InterfaceMac(int ifindex, std::uint8_t mac[6])
+{
+    ifreq request{};
+    if (::if_indextoname(static_cast<unsigned>(ifindex), request.ifr_name) == nullptr)
+        return false;
+    Fd probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (probe.fd < 0 || ::ioctl(probe.fd, SIOCGIFHWADDR, &request) != 0)
+        return false;
+    if (request.ifr_hwaddr.sa_family != ARPHRD_ETHER)
+        return false;
+    std::memcpy(mac, request.ifr_hwaddr.sa_data, 6);
+    return true;
+}
 
 std::uint32_t FirstInterfaceAddress(int ifindex)
 {

@@ -22,6 +22,9 @@ struct Path
     std::uint32_t source = 0; // network order
 };
 
+// The Ethernet address of interface ifindex; false for any other kind.
+bool InterfaceMac(int ifindex, std::uint8_t mac[6]);
+
 // First IPv4 address of an up, non-loopback interface (of ifindex when
 // given), network order; 0 when there is none.
 std::uint32_t FirstInterfaceAddress(int ifindex);

@@ -1,5 +1,6 @@
 #include "platform/linux/NeighbourSolicitation.h"
 
+#include "platform/linux/Fd.h"
 #include "platform/linux/Netlink.h"
 #include "platform/NetTypes.h"
 
@@ -24,18 +25,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kNdHopLimit = 255; // RFC 4861: anything else came through a router
 
-struct Fd
-{
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
+using Fd = qv::Fd;
 
 sockaddr_in6 SocketAddress(const IpAddress& address, int ifindex)
 {
@@ -88,19 +78,6 @@ bool ChosenSource(const IpAddress& target, int ifindex, IpAddress& source)
     std::uint8_t bytes[16];
     std::memcpy(bytes, &local.sin6_addr, 16);
     source = IpAddress(bytes, static_cast<std::uint32_t>(ifindex));
-    return true;
-}
-
-bool InterfaceMac(int ifindex, std::uint8_t mac[6])
-{
-    ifreq request{};
-    if (::if_indextoname(static_cast<unsigned>(ifindex), request.ifr_name) == nullptr)
-        return false;
-    Fd probe(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (probe.fd < 0 || ::ioctl(probe.fd, SIOCGIFHWADDR, &request) != 0 ||
-        request.ifr_hwaddr.sa_family != ARPHRD_ETHER)
-        return false;
-    std::memcpy(mac, request.ifr_hwaddr.sa_data, 6);
     return true;
 }
 
@@ -178,7 +155,7 @@ Outcome ExchangeOverIcmp6Socket(int fd, int ifindex, const IpAddress& source, co
                                 std::uint8_t mac[6], std::chrono::milliseconds wait)
 {
     std::uint8_t ownMac[6];
-    if (!InterfaceMac(ifindex, ownMac))
+    if (!arp::InterfaceMac(ifindex, ownMac))
         return Outcome::Failed;
     const int hops = kNdHopLimit;
     const int on = 1;

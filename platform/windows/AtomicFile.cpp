@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/windows/WideText.h"
+
 #include <windows.h>
 
 #include <string>
@@ -7,15 +9,6 @@
 namespace qv {
 
 namespace {
-
-std::wstring Wide(const std::string& text)
-{
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::string SystemText(DWORD code)
 {

@@ -1,5 +1,7 @@
 #include "platform/ProgramPath.h"
 
+#include "platform/windows/WideText.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -16,12 +18,7 @@ std::string ProgramPath(const char* name)
         self.resize(self.size() * 2);
     std::wstring folder(self.data(), length);
     folder = folder.substr(0, folder.find_last_of(L"\\/") + 1);
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()),
-                                            nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()), result.data(), bytes,
-                          nullptr, nullptr);
-    return result + name;
+    return Narrow(folder) + name;
 }
 
 } // namespace qv

@@ -2,27 +2,13 @@
 
 #include "platform/AddressText.h"
 #include "platform/PlainText.h"
+#include "platform/ReverseName.h"
 #include "platform/SocketApi.h"
 
 #include <cstring>
 #include <memory>
 
 namespace {
-
-INetworkServices::NameLookup NameOf(const sockaddr* address, int length, std::string& name)
-{
-    char host[NI_MAXHOST] = {};
-    const int result = ::getnameinfo(address, length, host, sizeof host, nullptr, 0, NI_NAMEREQD);
-    if (result == EAI_NONAME)
-        return INetworkServices::NameLookup::NoName;
-    if (result != 0)
-        return INetworkServices::NameLookup::TryLater; // a timeout says nothing of the name
-    // A name with control or bidirectional characters would corrupt the list.
-    if (host[0] == '\0' || !qv::IsPlainText(host))
-        return INetworkServices::NameLookup::NoName;
-    name = host;
-    return INetworkServices::NameLookup::Found;
-}
 
 std::uint32_t TypeOfState(NL_NEIGHBOR_STATE state)
 {
@@ -121,20 +107,13 @@ bool WindowsNetworkServices::GetHostByAddr(std::uint32_t addr, std::string& name
 
 INetworkServices::NameLookup WindowsNetworkServices::LookupName(std::uint32_t addr, std::string& name)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = addr;
-    return NameOf(reinterpret_cast<sockaddr*>(&address), sizeof address, name);
+    return qv::ReverseName(addr, name);
 }
 
 INetworkServices::NameLookup WindowsNetworkServices::LookupName6(const std::uint8_t (&addr)[16],
                                                                  std::uint32_t scope, std::string& name)
 {
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    std::memcpy(&address.sin6_addr, addr, 16);
-    address.sin6_scope_id = scope;
-    return NameOf(reinterpret_cast<sockaddr*>(&address), sizeof address, name);
+    return qv::ReverseName6(addr, scope, name);
 }
 
 bool WindowsNetworkServices::GetIpv6Neighbours(std::vector<qv::Neighbour6>& rows)

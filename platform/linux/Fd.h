@@ -1,0 +1,21 @@
+#pragma once
+
+#include <unistd.h>
+
+namespace qv {
+
+// A descriptor closed when it goes out of scope.
+struct Fd
+{
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+} // namespace qv
