@@ -366,6 +366,27 @@ EventSocket::Drain(const std::function<void(const NeighEntry& entry, bool delete
     }
 }
 
+namespace {
+
+// One route query and the kernel's one answer, of family.
+template <typename Request> std::optional<RouteInfo> AskRoute(Request& request, int family)
+{
+    Socket socket;
+    if (!socket.Ok() || !socket.Send(request))
+        return std::nullopt;
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
+    std::size_t length = 0;
+    if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
+        return std::nullopt;
+    RouteInfo route;
+    rtmsg header;
+    if (!ParseRoute(buffer.get(), length, route, header) || header.rtm_family != family)
+        return std::nullopt;
+    return route;
+}
+
+} // namespace
+
 std::optional<RouteInfo> GetRoute(std::uint32_t dest)
 {
     struct RouteQuery
@@ -381,18 +402,7 @@ std::optional<RouteInfo> GetRoute(std::uint32_t dest)
     request.body.dstAttr.rta_type = RTA_DST;
     request.body.dst = dest;
 
-    Socket socket;
-    if (!socket.Ok() || !socket.Send(request))
-        return std::nullopt;
-    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
-    std::size_t length = 0;
-    if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
-        return std::nullopt;
-    RouteInfo route;
-    rtmsg header;
-    if (!ParseRoute(buffer.get(), length, route, header))
-        return std::nullopt;
-    return route;
+    return AskRoute(request, AF_INET);
 }
 
 std::optional<RouteInfo> GetRoute6(const std::uint8_t (&dest)[16], int outInterface)
@@ -416,18 +426,7 @@ std::optional<RouteInfo> GetRoute6(const std::uint8_t (&dest)[16], int outInterf
     request.body.oifAttr.rta_type = RTA_OIF;
     request.body.oif = outInterface;
 
-    Socket socket;
-    if (!socket.Ok() || !socket.Send(request))
-        return std::nullopt;
-    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kReceiveBuffer]);
-    std::size_t length = 0;
-    if (!socket.Receive(buffer.get(), kReceiveBuffer, length))
-        return std::nullopt;
-    RouteInfo route;
-    rtmsg header;
-    if (!ParseRoute(buffer.get(), length, route, header) || header.rtm_family != AF_INET6)
-        return std::nullopt;
-    return route;
+    return AskRoute(request, AF_INET6);
 }
 
 std::optional<RouteInfo> GetDefaultRoute(int family)
