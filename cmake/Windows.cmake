@@ -33,6 +33,7 @@ add_library(quorvane_core STATIC
   platform/PlainText.cpp
   platform/ReverseName.cpp
   platform/windows/AtomicFile.cpp
+  platform/windows/CTablePoller.cpp
   platform/windows/ProgramPath.cpp
   platform/windows/WindowsNetworkServices.cpp
   arp/ArpFailureText.cpp

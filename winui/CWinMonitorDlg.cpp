@@ -5,6 +5,7 @@
 #include "arp/ListText.h"
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
+#include "platform/windows/CTablePoller.h"
 #include "platform/windows/WideText.h"
 #include "vendor/OuiKey.h"
 #include "winui/resource.h"
@@ -123,8 +124,98 @@ CWinMonitorDlg::CWinMonitorDlg(Services services) : m_services(std::move(service
 
 CWinMonitorDlg::~CWinMonitorDlg()
 {
+    if (m_stopWatch != nullptr)
+        ::SetEvent(m_stopWatch);
+    if (m_watch.joinable())
+        m_watch.join();
+    if (m_stopWatch != nullptr)
+        ::CloseHandle(m_stopWatch);
     if (m_query.joinable())
         m_query.join();
+}
+
+bool CWinMonitorDlg::IsMarked(const std::wstring& ip, bool* gateway) const
+{
+    const auto it = m_marks.find(ip);
+    if (it == m_marks.end())
+        return false;
+    if (gateway)
+        *gateway = it->second;
+    return true;
+}
+
+void CWinMonitorDlg::StartWatch()
+{
+    m_stopWatch = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_stopWatch == nullptr)
+        return;
+    m_watch = std::thread([net = m_services.net, window = m_hWnd, stop = m_stopWatch] {
+        CChangeTracker tracker;
+        CTablePoller poller(tracker);
+        std::vector<CChangeTracker::Event> events;
+        do {
+            events.clear();
+            if (!poller.Poll(*net, events))
+                continue;
+            for (const CChangeTracker::Event& event : events) {
+                if (event.kind == CChangeTracker::Kind::New)
+                    continue;
+                auto* copy = new CChangeTracker::Event(event);
+                if (!::PostMessageW(window, WM_APP_EVENT, 0, reinterpret_cast<LPARAM>(copy)))
+                    delete copy;
+            }
+        } while (::WaitForSingleObject(stop, 1000) == WAIT_TIMEOUT);
+    });
+}
+
+void CWinMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
+{
+    using Kind = CChangeTracker::Kind;
+    const bool gateway = event.kind == Kind::GatewayChanged || event.kind == Kind::Shared;
+    m_marks[Wide(event.addr.Text())] = gateway;
+    // Usually the attacker: it answers with the gateway's address.
+    if (event.kind == Kind::Shared)
+        m_marks.emplace(Wide(event.other.Text()), false);
+    ::InvalidateRect(m_list, nullptr, FALSE);
+    if (!gateway || !m_inTray)
+        return;
+    const auto described = [this](const CChangeTracker::Mac& mac) {
+        return qv::MakeMacText(mac.data()) + "（" + qv::VendorText(mac.data(), *m_services.vendors) + "）";
+    };
+    const std::string ip = event.addr.Text();
+    const std::string title =
+        event.kind == Kind::Shared ? "网关的 MAC 地址被其他地址共用" : "网关的 MAC 地址已改变";
+    const std::string text = event.kind == Kind::Shared
+                                 ? "网关 " + ip + " 原 MAC 地址 " + described(event.oldMac) + "，现为 " +
+                                       described(event.mac) + "，" + event.other.Text() + " 也使用此地址。"
+                                 : "网关 " + ip + " 的 MAC 地址由 " + described(event.oldMac) + " 变为 " +
+                                       described(event.mac) + "。";
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_hWnd;
+    icon.uID = 666;
+    icon.uFlags = NIF_INFO;
+    icon.dwInfoFlags = NIIF_WARNING;
+    ::lstrcpynW(icon.szInfoTitle, Wide(title).c_str(), 64);
+    ::lstrcpynW(icon.szInfo, Wide(text).c_str(), 256);
+    ::Shell_NotifyIconW(NIM_MODIFY, &icon);
+}
+
+LRESULT CWinMonitorDlg::OnListDraw(LPARAM lParam)
+{
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || m_marks.empty())
+        return CDRF_DODEFAULT;
+    wchar_t ip[128] = {};
+    ListView_GetItemText(m_list, static_cast<int>(draw->nmcd.dwItemSpec), 0, ip, 128);
+    bool gateway = false;
+    if (!IsMarked(ip, &gateway))
+        return CDRF_DODEFAULT;
+    // Red for the gateway, amber for any other changed address.
+    draw->clrTextBk = gateway ? RGB(0xFF, 0x8C, 0x8C) : RGB(0xFF, 0xD6, 0x66);
+    return CDRF_NEWFONT;
 }
 
 HWND CWinMonitorDlg::Create(HINSTANCE instance)
@@ -220,10 +311,19 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_ARP:
         OnArpAnswer(lParam);
         return TRUE;
+    case WM_APP_EVENT: {
+        std::unique_ptr<CChangeTracker::Event> event(reinterpret_cast<CChangeTracker::Event*>(lParam));
+        OnNeighbourEvent(*event);
+        return TRUE;
+    }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_ARP_LIST && header->code == NM_RCLICK) {
             OnListMenu();
+            return TRUE;
+        }
+        if (header->idFrom == IDC_ARP_LIST && header->code == NM_CUSTOMDRAW) {
+            ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, OnListDraw(lParam));
             return TRUE;
         }
         return FALSE;
@@ -331,6 +431,8 @@ void CWinMonitorDlg::OnInitDialog()
     services.sink = std::make_shared<CPostingSink>(m_hWnd);
     m_refresher = std::make_unique<CArpRefresher>(std::move(services), m_services.period);
     m_refresher->Start();
+    if (m_services.watch)
+        StartWatch();
 }
 
 void CWinMonitorDlg::OnSendArp()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arp/CArpRefresher.h"
+#include "arp/CChangeTracker.h"
 #include "platform/INetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@ public:
         // chosen type's 1-based index, in and out.
         std::function<std::wstring(HWND owner, const wchar_t* filters, int& filter)> chooseSavePath;
         std::chrono::milliseconds period{15000};
+        bool watch = true; // mark changed MAC addresses as the system's table shows them
     };
 
     explicit CWinMonitorDlg(Services services);
@@ -38,6 +41,8 @@ public:
     int Run(HINSTANCE instance);
 
     bool InTray() const { return m_inTray; }
+    // Whether the line of ip is marked as changed, and as the gateway's.
+    bool IsMarked(const std::wstring& ip, bool* gateway = nullptr) const;
 
     // The system's own save dialog.
     static std::wstring ChooseWithSystemDialog(HWND owner, const wchar_t* filters, int& filter);
@@ -46,6 +51,7 @@ public:
     static constexpr UINT WM_APP_ROWS = WM_APP + 1;
     static constexpr UINT WM_APP_NAME = WM_APP + 2;
     static constexpr UINT WM_APP_ARP = WM_APP + 3;
+    static constexpr UINT WM_APP_EVENT = WM_APP + 4;
     static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;
 
 private:
@@ -60,6 +66,9 @@ private:
     void FromTray();
     void OnTrayMenu();
     void ShowAbout();
+    void StartWatch();
+    void OnNeighbourEvent(const CChangeTracker::Event& event);
+    LRESULT OnListDraw(LPARAM lParam);
     void Close();
 
     HINSTANCE m_instance = nullptr;
@@ -70,4 +79,7 @@ private:
     Services m_services;
     std::unique_ptr<CArpRefresher> m_refresher;
     std::thread m_query;
+    std::thread m_watch;
+    HANDLE m_stopWatch = nullptr;
+    std::map<std::wstring, bool> m_marks; // ip -> the gateway's
 };

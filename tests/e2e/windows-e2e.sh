@@ -71,7 +71,11 @@ for _ in $(seq 100); do
 done
 if xdotool search --name '^Quorvane$' >/dev/null 2>&1; then
     sleep 3 # its first pass and the names
+    # A spoofed gateway: its line is marked red within the watch's second.
+    ip neigh replace 10.213.1.2 lladdr 02:66:00:00:00:01 dev h0
+    sleep 2
     [ -n "$build" ] && import -window root -crop 760x560+0+0 "$build/window.png"
+    ip neigh replace 10.213.1.2 lladdr 00:00:0c:aa:bb:02 dev h0
 else
     fail "quorvane-window.exe showed no window titled Quorvane"
 fi

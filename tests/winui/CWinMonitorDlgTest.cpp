@@ -55,6 +55,7 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     services.net = net;
     services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
     services.chooseSavePath = [&](HWND, const wchar_t*, int&) { return saved; };
+    services.watch = false; // the system's own table is not the fake's
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
     ASSERT_NE(window, nullptr);
@@ -70,6 +71,19 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     DWORD target = 0;
     ::SendDlgItemMessageW(window, IDC_TARGET_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&target));
     EXPECT_EQ(target, 0x0AD50102u) << "the target starts at the gateway";
+
+    // The gateway's MAC answering for another address: both lines marked.
+    CChangeTracker::Event shared{};
+    shared.kind = CChangeTracker::Kind::Shared;
+    shared.addr = qv::InetAddr("10.213.1.50");
+    shared.other = qv::InetAddr("10.213.1.51");
+    ::SendMessageW(window, CWinMonitorDlg::WM_APP_EVENT, 0,
+                   reinterpret_cast<LPARAM>(new CChangeTracker::Event(shared)));
+    bool gateway = false;
+    EXPECT_TRUE(dialog.IsMarked(L"10.213.1.50", &gateway));
+    EXPECT_TRUE(gateway);
+    EXPECT_TRUE(dialog.IsMarked(L"10.213.1.51", &gateway));
+    EXPECT_FALSE(gateway);
 
     // Nobody answers: the reason stands where the MAC address would.
     ::SendMessageW(window, WM_COMMAND, IDC_SEND_ARP, 0);
@@ -103,6 +117,7 @@ TEST(WinMonitorDlg, AQueryThroughTheSystemShowsItsAnswerOrWhyItFailed)
     services.net = net;
     services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
     services.period = std::chrono::hours(1);
+    services.watch = false;
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
     ASSERT_NE(window, nullptr);
