@@ -158,7 +158,10 @@ TEST(ReverseNamesNetns, NamesFromARealServerReplaceTheIpTexts)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return nameOf(QStringLiteral("10.213.1.2")) == "peer.quorvane.test"; }, 10000))
         << nameOf(QStringLiteral("10.213.1.2")).toStdString();
-    EXPECT_EQ(nameOf(QStringLiteral("10.213.1.50")).toStdString(), qv::test::Env("QV_NAME49"));
+    // Each answer comes on its own: the other name may follow.
+    const QString longName = QString::fromStdString(qv::test::Env("QV_NAME49"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nameOf(QStringLiteral("10.213.1.50")) == longName; }, 10000))
+        << nameOf(QStringLiteral("10.213.1.50")).toStdString();
 }
 
 } // namespace
