@@ -251,7 +251,7 @@ int SolicitOne(const std::string& target, const std::string* source, INetworkSer
         err << "quorvane: '" << QuoteForMessage(target) << "' is not an IPv6 address with a known zone\n";
         return 2;
     }
-    if (targetIp.V6()[0] == 0xFE && (targetIp.V6()[1] & 0xC0) == 0x80 && targetIp.Scope() == 0) {
+    if (targetIp.IsLinkLocal() && targetIp.Scope() == 0) {
         err << "quorvane: a link-local address needs its interface: " << QuoteForMessage(target) << "%eth0\n";
         return 2;
     }

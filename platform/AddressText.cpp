@@ -1,5 +1,6 @@
 #include "platform/AddressText.h"
 
+#include "platform/IpAddress.h"
 #include "platform/NetTypes.h"
 #include "platform/SocketApi.h"
 
@@ -66,7 +67,7 @@ std::string Inet6Text(const std::uint8_t (&addr)[16], std::uint32_t ifindex)
         return std::string();
     std::string result = text;
     // The same link-local address may live on several links.
-    if (addr[0] == 0xFE && (addr[1] & 0xC0) == 0x80)
+    if (IpAddress::IsLinkLocal(addr))
         if (const std::string name = InterfaceName(ifindex); !name.empty())
             result += "%" + name;
     return result;

@@ -10,15 +10,6 @@
 
 namespace qv {
 
-namespace {
-
-bool IsLinkLocal(const std::uint8_t (&v6)[16])
-{
-    return v6[0] == 0xFE && (v6[1] & 0xC0) == 0x80;
-}
-
-} // namespace
-
 IpAddress::IpAddress(const std::uint8_t (&v6)[16], std::uint32_t ifindex)
     : m_v6(true), m_scope(IsLinkLocal(v6) ? ifindex : 0)
 {

@@ -23,6 +23,9 @@ public:
     std::uint32_t V4() const { return m_v4; }
     const std::uint8_t (&V6() const)[16] { return m_bytes; }
     std::uint32_t Scope() const { return m_scope; }
+    // fe80::/10, whose interface is part of the address.
+    static bool IsLinkLocal(const std::uint8_t (&v6)[16]) { return v6[0] == 0xFE && (v6[1] & 0xC0) == 0x80; }
+    bool IsLinkLocal() const { return m_v6 && IsLinkLocal(m_bytes); }
 
     // Dotted text, or RFC 5952 text with "%interface" for a link-local one.
     std::string Text() const;
