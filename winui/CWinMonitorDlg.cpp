@@ -1,7 +1,8 @@
 #include "winui/CWinMonitorDlg.h"
 
-#include "arp/ArpRowFormatter.h"
+#include "arp/AddressOrder.h"
 #include "arp/ArpFailureText.h"
+#include "arp/ArpRowFormatter.h"
 #include "arp/ListText.h"
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
@@ -14,7 +15,10 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -73,6 +77,10 @@ private:
     HWND m_list;
 };
 
+constexpr UINT kIconId = 666;
+constexpr UINT_PTR kNoticeTimer = 1;
+constexpr UINT kNoticeMs = 15000;
+
 struct ArpAnswer
 {
     std::uint32_t result = 0;
@@ -120,6 +128,8 @@ CWinMonitorDlg::CWinMonitorDlg(Services services) : m_services(std::move(service
 {
     if (!m_services.chooseSavePath)
         m_services.chooseSavePath = &ChooseWithSystemDialog;
+    if (!m_services.trackMenu)
+        m_services.trackMenu = &TrackAtPointer;
 }
 
 CWinMonitorDlg::~CWinMonitorDlg()
@@ -140,7 +150,7 @@ bool CWinMonitorDlg::IsMarked(const std::wstring& ip, bool* gateway) const
     if (it == m_marks.end())
         return false;
     if (gateway)
-        *gateway = it->second;
+        *gateway = it->second.gateway;
     return true;
 }
 
@@ -171,34 +181,81 @@ void CWinMonitorDlg::StartWatch()
 void CWinMonitorDlg::OnNeighbourEvent(const CChangeTracker::Event& event)
 {
     using Kind = CChangeTracker::Kind;
-    const bool gateway = event.kind == Kind::GatewayChanged || event.kind == Kind::Shared;
-    m_marks[Wide(event.addr.Text())] = gateway;
-    // Usually the attacker: it answers with the gateway's address.
-    if (event.kind == Kind::Shared)
-        m_marks.emplace(Wide(event.other.Text()), false);
-    ::InvalidateRect(m_list, nullptr, FALSE);
-    if (!gateway || !m_inTray)
-        return;
     const auto described = [this](const CChangeTracker::Mac& mac) {
         return qv::MakeMacText(mac.data()) + "（" + qv::VendorText(mac.data(), *m_services.vendors) + "）";
     };
+    const auto mark = [this](const std::string& ip, bool gateway, const std::string& tip) {
+        Mark& line = m_marks[Wide(ip)];
+        line.gateway = line.gateway || gateway;
+        line.tip = Wide(tip);
+    };
+    const std::time_t since = CChangeTracker::Clock::to_time_t(event.when);
+    char when[32] = {};
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&since));
     const std::string ip = event.addr.Text();
-    const std::string title =
-        event.kind == Kind::Shared ? "网关的 MAC 地址被其他地址共用" : "网关的 MAC 地址已改变";
-    const std::string text = event.kind == Kind::Shared
-                                 ? "网关 " + ip + " 原 MAC 地址 " + described(event.oldMac) + "，现为 " +
-                                       described(event.mac) + "，" + event.other.Text() + " 也使用此地址。"
-                                 : "网关 " + ip + " 的 MAC 地址由 " + described(event.oldMac) + " 变为 " +
-                                       described(event.mac) + "。";
+    std::string title, text;
+    if (event.kind == Kind::Shared) {
+        const std::string other = event.other.Text();
+        mark(ip, true,
+             std::string(when) + " 起，" + other + " 也使用网关的 MAC 地址 " + described(event.mac));
+        // Usually the attacker: it answers with the gateway's address.
+        mark(other, false, std::string(when) + " 起使用网关 " + ip + " 的 MAC 地址 " + described(event.mac));
+        title = "网关的 MAC 地址被其他地址共用";
+        text = "网关 " + ip + " 原 MAC 地址 " + described(event.oldMac) + "，现为 " + described(event.mac) +
+               "，" + other + " 也使用此地址。";
+    } else if (event.kind != Kind::New) {
+        const bool gateway = event.kind == Kind::GatewayChanged;
+        mark(ip, gateway, "上一个 MAC 地址：" + described(event.oldMac) + "，更改于 " + when);
+        if (gateway) {
+            title = "网关的 MAC 地址已改变";
+            text = "网关 " + ip + " 的 MAC 地址由 " + described(event.oldMac) + " 变为 " +
+                   described(event.mac) + "。";
+        }
+    }
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_LEGEND), m_marks.empty() ? SW_HIDE : SW_SHOW);
+    ::InvalidateRect(m_list, nullptr, FALSE);
+    if (!title.empty())
+        ShowNotice(title, text);
+}
+
+NOTIFYICONDATAW CWinMonitorDlg::IconData() const
+{
     NOTIFYICONDATAW icon{};
     icon.cbSize = sizeof icon;
     icon.hWnd = m_hWnd;
-    icon.uID = 666;
-    icon.uFlags = NIF_INFO;
+    icon.uID = kIconId;
+    icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    icon.uCallbackMessage = WM_TRAY_NOTIFY;
+    icon.hIcon = m_hIcon;
+    ::lstrcpynW(icon.szTip, L"Quorvane", 64);
+    return icon;
+}
+
+void CWinMonitorDlg::ShowNotice(const std::string& title, const std::string& text)
+{
+    NOTIFYICONDATAW icon = IconData();
+    icon.uFlags |= NIF_INFO;
     icon.dwInfoFlags = NIIF_WARNING;
     ::lstrcpynW(icon.szInfoTitle, Wide(title).c_str(), 64);
     ::lstrcpynW(icon.szInfo, Wide(text).c_str(), 256);
-    ::Shell_NotifyIconW(NIM_MODIFY, &icon);
+    if (m_iconShown) {
+        ::Shell_NotifyIconW(NIM_MODIFY, &icon);
+        return;
+    }
+    // A notice needs an icon to come from: shown for it alone, a while.
+    m_iconShown = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+    if (m_iconShown)
+        ::SetTimer(m_hWnd, kNoticeTimer, kNoticeMs, nullptr);
+}
+
+void CWinMonitorDlg::RemoveIcon()
+{
+    ::KillTimer(m_hWnd, kNoticeTimer);
+    if (!m_iconShown)
+        return;
+    NOTIFYICONDATAW icon = IconData();
+    ::Shell_NotifyIconW(NIM_DELETE, &icon);
+    m_iconShown = false;
 }
 
 LRESULT CWinMonitorDlg::OnListDraw(LPARAM lParam)
@@ -222,6 +279,8 @@ HWND CWinMonitorDlg::Create(HINSTANCE instance)
 {
     m_instance = instance;
     m_hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
+    ::InitCommonControlsEx(&controls);
     return ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProc,
                                 reinterpret_cast<LPARAM>(this));
 }
@@ -232,6 +291,13 @@ int CWinMonitorDlg::Run(HINSTANCE instance)
         return 1;
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Ctrl+F goes to the filter, wherever the focus is.
+        if (m_hWnd != nullptr && message.message == WM_KEYDOWN && message.wParam == 'F' &&
+            ::GetKeyState(VK_CONTROL) < 0) {
+            ::SetFocus(::GetDlgItem(m_hWnd, IDC_FILTER));
+            ::SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETSEL, 0, -1);
+            continue;
+        }
         if (m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, &message))
             continue;
         ::TranslateMessage(&message);
@@ -257,6 +323,18 @@ std::wstring CWinMonitorDlg::ChooseWithSystemDialog(HWND owner, const wchar_t* f
     return path;
 }
 
+UINT CWinMonitorDlg::TrackAtPointer(HWND owner, HMENU menu)
+{
+    POINT at;
+    ::GetCursorPos(&at);
+    // The tray's menu closes when clicked elsewhere only if its owner is in front.
+    ::SetForegroundWindow(owner);
+    const UINT chosen = ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
+                                         owner, nullptr);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    return chosen;
+}
+
 INT_PTR CALLBACK CWinMonitorDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
@@ -275,36 +353,27 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_APP_ROWS: {
         std::unique_ptr<std::vector<ArpRowText>> rows(reinterpret_cast<std::vector<ArpRowText>*>(lParam));
-        ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
-        ListView_DeleteAllItems(m_list);
-        for (std::size_t i = 0; i < rows->size(); ++i) {
-            const ArpRowText& row = (*rows)[i];
-            const std::string cells[] = {row.strIp, row.strDnsName, row.strMac, row.strVendor, row.strType};
-            std::wstring first = Wide(cells[0]);
-            LVITEMW item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(i);
-            item.pszText = first.data();
-            const int index = ListView_InsertItem(m_list, &item);
-            for (int column = 1; column < 5; ++column) {
-                std::wstring cell = Wide(cells[column]);
-                ListView_SetItemText(m_list, index, column, cell.data());
-            }
-        }
-        ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(m_list, nullptr, TRUE);
+        m_rows = std::move(*rows);
+        ShowRows();
         return TRUE;
     }
     case WM_APP_NAME: {
         std::unique_ptr<std::array<std::string, 2>> name(
             reinterpret_cast<std::array<std::string, 2>*>(lParam));
-        const std::wstring ip = Wide((*name)[0]);
-        std::wstring text = Wide((*name)[1]);
-        wchar_t cell[256];
-        for (int row = 0, count = ListView_GetItemCount(m_list); row < count; ++row) {
-            ListView_GetItemText(m_list, row, 0, cell, 256);
-            if (ip == cell)
-                ListView_SetItemText(m_list, row, 1, text.data());
+        for (ArpRowText& row : m_rows)
+            if (row.strIp == (*name)[0])
+                row.strDnsName = (*name)[1];
+        ShowRows();
+        return TRUE;
+    }
+    case WM_SIZE:
+        Layout();
+        return FALSE;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        if (m_minimum.cx > 0) {
+            limits->ptMinTrackSize.x = m_minimum.cx;
+            limits->ptMinTrackSize.y = m_minimum.cy;
         }
         return TRUE;
     }
@@ -318,15 +387,43 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == IDC_ARP_LIST && header->code == NM_RCLICK) {
+        if (header->idFrom != IDC_ARP_LIST)
+            return FALSE;
+        switch (header->code) {
+        case NM_RCLICK: {
+            // The line under the pointer, else the selected one.
+            int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
+            if (row < 0)
+                row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+            wchar_t ip[128] = {};
+            if (row >= 0)
+                ListView_GetItemText(m_list, row, 0, ip, 128);
+            m_menuIp = ip;
             OnListMenu();
             return TRUE;
         }
-        if (header->idFrom == IDC_ARP_LIST && header->code == NM_CUSTOMDRAW) {
+        case NM_CUSTOMDRAW:
             ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, OnListDraw(lParam));
             return TRUE;
+        case LVN_COLUMNCLICK:
+            OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+            return TRUE;
+        case LVN_KEYDOWN:
+            if (reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0)
+                CopyLine();
+            return TRUE;
+        case LVN_GETINFOTIPW: {
+            // A changed address's line tells what it was before.
+            auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
+            wchar_t ip[128] = {};
+            ListView_GetItemText(m_list, tip->iItem, 0, ip, 128);
+            if (const auto it = m_marks.find(ip); it != m_marks.end())
+                ::lstrcpynW(tip->pszText, it->second.tip.c_str(), tip->cchTextMax);
+            return TRUE;
         }
-        return FALSE;
+        default:
+            return FALSE;
+        }
     }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -345,10 +442,29 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         case IDCANCEL:
+            // Esc in a filter that holds text clears it; elsewhere it closes.
+            if (::GetFocus() == ::GetDlgItem(m_hWnd, IDC_FILTER) && !m_filter.empty()) {
+                ::SetDlgItemTextW(m_hWnd, IDC_FILTER, L"");
+                return TRUE;
+            }
             Close();
+            return TRUE;
+        case IDC_FILTER:
+            if (HIWORD(wParam) == EN_CHANGE) {
+                wchar_t text[256] = {};
+                ::GetDlgItemTextW(m_hWnd, IDC_FILTER, text, 256);
+                ::CharLowerW(text);
+                m_filter = text;
+                ShowRows();
+            }
             return TRUE;
         case ID_LIST_SAVE:
             SaveList();
+            return TRUE;
+        case ID_LIST_CLEAR_MARK:
+            m_marks.erase(m_menuIp);
+            ::ShowWindow(::GetDlgItem(m_hWnd, IDC_LEGEND), m_marks.empty() ? SW_HIDE : SW_SHOW);
+            ::InvalidateRect(m_list, nullptr, FALSE);
             return TRUE;
         default:
             return FALSE;
@@ -366,6 +482,11 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         m_hWnd = nullptr;
         ::PostQuitMessage(0);
+        return TRUE;
+    case WM_TIMER:
+        // A notice's icon goes when it has been read, unless the window went to the tray.
+        if (wParam == kNoticeTimer && !m_inTray)
+            RemoveIcon();
         return TRUE;
     case WM_TRAY_NOTIFY:
         if (lParam == WM_LBUTTONUP)
@@ -404,7 +525,9 @@ void CWinMonitorDlg::OnInitDialog()
     }
 
     m_list = ::GetDlgItem(m_hWnd, IDC_ARP_LIST);
-    ListView_SetExtendedListViewStyle(m_list, 0x123);
+    ListView_SetExtendedListViewStyle(m_list, 0x123 | LVS_EX_INFOTIP);
+    ::SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETCUEBANNER, TRUE,
+                          reinterpret_cast<LPARAM>(L"筛选 (Ctrl+F)"));
     const struct
     {
         const wchar_t* heading;
@@ -420,6 +543,15 @@ void CWinMonitorDlg::OnInitDialog()
         ListView_InsertColumn(m_list, i, &column);
     }
 
+    // The list takes the room the window gains; it may shrink to three rows.
+    RECT frame;
+    ::GetWindowRect(m_hWnd, &frame);
+    RECT list;
+    ::GetWindowRect(m_list, &list);
+    const int rows = 3 * 18 + 24; // three rows and the heading
+    m_minimum = {frame.right - frame.left, frame.bottom - frame.top - (list.bottom - list.top) + rows};
+    Layout();
+
     SetFieldAddress(m_hWnd, IDC_SOURCE_IP, m_services.net->GetLocalAddress());
     const std::string gateway = m_services.net->GetGatewayAddress();
     SetFieldAddress(m_hWnd, IDC_TARGET_IP, gateway.empty() ? "192.168.0.1" : gateway);
@@ -433,6 +565,148 @@ void CWinMonitorDlg::OnInitDialog()
     m_refresher->Start();
     if (m_services.watch)
         StartWatch();
+}
+
+void CWinMonitorDlg::ShowRows()
+{
+    const auto matches = [this](const ArpRowText& row) {
+        if (m_filter.empty())
+            return true;
+        for (const std::string* cell :
+             {&row.strIp, &row.strDnsName, &row.strMac, &row.strVendor, &row.strType}) {
+            std::wstring text = Wide(*cell);
+            ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+            if (text.find(m_filter) != std::wstring::npos)
+                return true;
+        }
+        return false;
+    };
+    std::vector<const ArpRowText*> shown;
+    for (const ArpRowText& row : m_rows)
+        if (matches(row))
+            shown.push_back(&row);
+    if (m_sortColumn == 0) {
+        std::stable_sort(shown.begin(), shown.end(), [this](const ArpRowText* a, const ArpRowText* b) {
+            return m_sortAscending ? qv::AddressSortKey(a->strIp) < qv::AddressSortKey(b->strIp)
+                                   : qv::AddressSortKey(b->strIp) < qv::AddressSortKey(a->strIp);
+        });
+    } else if (m_sortColumn > 0) {
+        const auto cell = [column = m_sortColumn](const ArpRowText* row) -> const std::string& {
+            return column == 1   ? row->strDnsName
+                   : column == 2 ? row->strMac
+                   : column == 3 ? row->strVendor
+                                 : row->strType;
+        };
+        std::stable_sort(shown.begin(), shown.end(), [&](const ArpRowText* a, const ArpRowText* b) {
+            return m_sortAscending ? cell(a) < cell(b) : cell(b) < cell(a);
+        });
+    }
+
+    // The selected line stays selected when the list is rebuilt.
+    wchar_t selected[128] = {};
+    if (const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0)
+        ListView_GetItemText(m_list, row, 0, selected, 128);
+    ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(m_list);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const ArpRowText& row = *shown[i];
+        const std::string cells[] = {row.strIp, row.strDnsName, row.strMac, row.strVendor, row.strType};
+        std::wstring first = Wide(cells[0]);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = first.data();
+        const int index = ListView_InsertItem(m_list, &item);
+        for (int column = 1; column < 5; ++column) {
+            std::wstring text = Wide(cells[column]);
+            ListView_SetItemText(m_list, index, column, text.data());
+        }
+        if (selected[0] != 0 && first == selected)
+            ListView_SetItemState(m_list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_list, nullptr, TRUE);
+    // While a filter is set, how many lines it shows of how many.
+    SetText(m_hWnd, IDC_FILTER_COUNT,
+            m_filter.empty()
+                ? std::string()
+                : "显示 " + std::to_string(shown.size()) + " / " + std::to_string(m_rows.size()) + " 行");
+}
+
+void CWinMonitorDlg::OnColumnClick(int column)
+{
+    // A second click on the same heading reverses the order.
+    m_sortAscending = !(column == m_sortColumn && m_sortAscending);
+    m_sortColumn = column;
+    const HWND header = ListView_GetHeader(m_list);
+    for (int i = 0, count = Header_GetItemCount(header); i < count; ++i) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, i, &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column)
+            item.fmt |= m_sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        Header_SetItem(header, i, &item);
+    }
+    ShowRows();
+}
+
+void CWinMonitorDlg::CopyLine()
+{
+    const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+    if (row < 0)
+        return;
+    std::wstring line;
+    for (int column = 0; column < 5; ++column) {
+        wchar_t cell[1024] = {};
+        ListView_GetItemText(m_list, row, column, cell, 1024);
+        line += (column > 0 ? L"\t" : L"") + std::wstring(cell);
+    }
+    line += L"\r\n";
+    if (!::OpenClipboard(m_hWnd))
+        return;
+    ::EmptyClipboard();
+    const std::size_t bytes = (line.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(::GlobalLock(memory), line.c_str(), bytes);
+        ::GlobalUnlock(memory);
+        if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr)
+            ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+}
+
+void CWinMonitorDlg::Layout()
+{
+    if (m_list == nullptr)
+        return;
+    // The template's places in dialog units, the list taking what the window gains.
+    const auto units = [this](int left, int top, int width, int height) {
+        RECT rect = {left, top, left + width, top + height};
+        ::MapDialogRect(m_hWnd, &rect);
+        return rect;
+    };
+    const auto place = [this](int id, const RECT& rect) {
+        ::SetWindowPos(::GetDlgItem(m_hWnd, id), nullptr, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const RECT fixed = units(7, 127, 0, 23); // the margin, the list's top, the room under it
+    const int margin = fixed.left;
+    const int listHeight = std::max<int>(0, client.bottom - fixed.bottom);
+    place(IDC_ARP_LIST, {margin, fixed.top, client.right - margin, fixed.top + listHeight});
+    const int strip = fixed.top + listHeight + units(0, 0, 0, 4).bottom;
+    const auto below = [&](int left, int top, int width, int height) {
+        RECT rect = units(left, top, width, height);
+        ::OffsetRect(&rect, 0, strip);
+        return rect;
+    };
+    place(IDC_FILTER, below(7, 0, 120, 13));
+    place(IDC_FILTER_COUNT, below(131, 2, 70, 9));
+    RECT legend = below(205, 2, 0, 9);
+    legend.right = client.right - margin;
+    place(IDC_LEGEND, legend);
 }
 
 void CWinMonitorDlg::OnSendArp()
@@ -470,16 +744,25 @@ void CWinMonitorDlg::OnArpAnswer(LPARAM lParam)
     SetText(m_hWnd, IDC_ADAPTER_VENDOR, qv::VendorText(answer->mac, *m_services.vendors));
 }
 
+UINT CWinMonitorDlg::PopUp(int menuId)
+{
+    HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(menuId));
+    if (menu == nullptr)
+        return 0;
+    UINT chosen = 0;
+    if (HMENU popup = ::GetSubMenu(menu, 0)) {
+        if (menuId == IDR_LIST_MENU && !IsMarked(m_menuIp))
+            ::DeleteMenu(popup, ID_LIST_CLEAR_MARK, MF_BYCOMMAND);
+        chosen = m_services.trackMenu(m_hWnd, popup);
+    }
+    ::DestroyMenu(menu);
+    return chosen;
+}
+
 void CWinMonitorDlg::OnListMenu()
 {
-    HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(IDR_LIST_MENU));
-    if (menu == nullptr)
-        return;
-    POINT at;
-    ::GetCursorPos(&at);
-    if (HMENU popup = ::GetSubMenu(menu, 0))
-        ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
-    ::DestroyMenu(menu);
+    if (const UINT chosen = PopUp(IDR_LIST_MENU))
+        Handle(WM_COMMAND, chosen, 0);
 }
 
 void CWinMonitorDlg::SaveList()
@@ -515,27 +798,20 @@ void CWinMonitorDlg::SaveList()
 
 void CWinMonitorDlg::ToTray()
 {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = m_hWnd;
-    icon.uID = 666;
-    icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    icon.uCallbackMessage = WM_TRAY_NOTIFY;
-    icon.hIcon = m_hIcon;
-    ::lstrcpynW(icon.szTip, L"Quorvane", 64);
+    if (!m_iconShown) {
+        NOTIFYICONDATAW icon = IconData();
+        m_iconShown = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+    }
+    ::KillTimer(m_hWnd, kNoticeTimer);
     // Without a notification area the window minimises as any other would:
     // hidden with no icon, it could never be found again.
-    m_inTray = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+    m_inTray = m_iconShown;
     ::ShowWindow(m_hWnd, m_inTray ? SW_HIDE : SW_MINIMIZE);
 }
 
 void CWinMonitorDlg::FromTray()
 {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = m_hWnd;
-    icon.uID = 666;
-    ::Shell_NotifyIconW(NIM_DELETE, &icon);
+    RemoveIcon();
     ::ShowWindow(m_hWnd, SW_SHOW);
     ::SetForegroundWindow(m_hWnd);
     m_inTray = false;
@@ -543,17 +819,7 @@ void CWinMonitorDlg::FromTray()
 
 void CWinMonitorDlg::OnTrayMenu()
 {
-    HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
-    if (menu == nullptr)
-        return;
-    POINT at;
-    ::GetCursorPos(&at);
-    ::SetForegroundWindow(m_hWnd);
-    const HMENU popup = ::GetSubMenu(menu, 0);
-    const UINT chosen =
-        popup ? ::TrackPopupMenu(popup, TPM_CENTERALIGN | TPM_RETURNCMD, at.x, at.y, 0, m_hWnd, nullptr) : 0;
-    ::DestroyMenu(menu);
-    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+    const UINT chosen = PopUp(IDR_TRAY_MENU);
     if (chosen == ID_TRAY_SHOW) {
         FromTray();
     } else if (chosen == ID_TRAY_ABOUT) {
@@ -571,8 +837,7 @@ void CWinMonitorDlg::ShowAbout()
 
 void CWinMonitorDlg::Close()
 {
-    if (m_inTray)
-        FromTray();
+    RemoveIcon();
     if (m_refresher)
         m_refresher->Stop(std::chrono::milliseconds(500));
     ::DestroyWindow(m_hWnd);

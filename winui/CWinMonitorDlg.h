@@ -7,12 +7,15 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The main window on Windows' own controls: the neighbour list, the manual
 // ARP query and the tray icon, over the same core as the Linux window.
@@ -26,6 +29,8 @@ public:
         // The save dialog: a path, or empty when cancelled; filter is the
         // chosen type's 1-based index, in and out.
         std::function<std::wstring(HWND owner, const wchar_t* filters, int& filter)> chooseSavePath;
+        // A popup menu at the pointer; the chosen command, or 0.
+        std::function<UINT(HWND owner, HMENU menu)> trackMenu;
         std::chrono::milliseconds period{15000};
         bool watch = true; // mark changed MAC addresses as the system's table shows them
     };
@@ -41,11 +46,14 @@ public:
     int Run(HINSTANCE instance);
 
     bool InTray() const { return m_inTray; }
+    // In the notification area: in the tray, or a while for a notice.
+    bool IconShown() const { return m_iconShown; }
     // Whether the line of ip is marked as changed, and as the gateway's.
     bool IsMarked(const std::wstring& ip, bool* gateway = nullptr) const;
 
     // The system's own save dialog.
     static std::wstring ChooseWithSystemDialog(HWND owner, const wchar_t* filters, int& filter);
+    static UINT TrackAtPointer(HWND owner, HMENU menu);
 
     // Messages the worker and the query post to the window.
     static constexpr UINT WM_APP_ROWS = WM_APP + 1;
@@ -60,6 +68,7 @@ private:
     void OnInitDialog();
     void OnSendArp();
     void OnArpAnswer(LPARAM answer);
+    UINT PopUp(int menuId);
     void OnListMenu();
     void SaveList();
     void ToTray();
@@ -69,6 +78,14 @@ private:
     void StartWatch();
     void OnNeighbourEvent(const CChangeTracker::Event& event);
     LRESULT OnListDraw(LPARAM lParam);
+    void ShowRows();
+    void Layout();
+    void OnColumnClick(int column);
+    void CopyLine();
+    void ClearMark();
+    NOTIFYICONDATAW IconData() const;
+    void ShowNotice(const std::string& title, const std::string& text);
+    void RemoveIcon();
     void Close();
 
     HINSTANCE m_instance = nullptr;
@@ -81,5 +98,17 @@ private:
     std::thread m_query;
     std::thread m_watch;
     HANDLE m_stopWatch = nullptr;
-    std::map<std::wstring, bool> m_marks; // ip -> the gateway's
+    struct Mark
+    {
+        bool gateway = false;
+        std::wstring tip; // what the address had before
+    };
+    std::map<std::wstring, Mark> m_marks; // by ip
+    std::vector<ArpRowText> m_rows;       // the last pass, whatever the filter shows
+    std::wstring m_filter;                // lower case
+    int m_sortColumn = -1;                // the table's own order until a heading is clicked
+    bool m_sortAscending = true;
+    std::wstring m_menuIp;    // the line the list's popup was opened on
+    bool m_iconShown = false; // in the notification area, for the tray or a notice
+    SIZE m_minimum{};         // the smallest frame that keeps every control and three rows
 };

@@ -55,6 +55,12 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     services.net = net;
     services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
     services.chooseSavePath = [&](HWND, const wchar_t*, int&) { return saved; };
+    UINT menuChoice = 0;
+    int menuItems = 0;
+    services.trackMenu = [&](HWND, HMENU menu) {
+        menuItems = ::GetMenuItemCount(menu);
+        return menuChoice;
+    };
     services.watch = false; // the system's own table is not the fake's
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
@@ -72,6 +78,53 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     ::SendDlgItemMessageW(window, IDC_TARGET_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&target));
     EXPECT_EQ(target, 0x0AD50102u) << "the target starts at the gateway";
 
+    // A heading sorts by its column; again, the other way.
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_ARP_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = 3;
+    ::SendMessageW(window, WM_NOTIFY, IDC_ARP_LIST, reinterpret_cast<LPARAM>(&click));
+    wchar_t first[64] = {};
+    ListView_GetItemText(list, 0, 0, first, 64);
+    EXPECT_STREQ(first, L"10.213.1.50") << "Cisco before DIGITAL";
+    ::SendMessageW(window, WM_NOTIFY, IDC_ARP_LIST, reinterpret_cast<LPARAM>(&click));
+    ListView_GetItemText(list, 0, 0, first, 64);
+    EXPECT_STREQ(first, L"10.213.1.51");
+
+    // Ctrl+C copies the selected line, tab-separated.
+    ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    NMLVKEYDOWN key{};
+    key.hdr = {list, IDC_ARP_LIST, LVN_KEYDOWN};
+    key.wVKey = 'C';
+    ::SendMessageW(window, WM_NOTIFY, IDC_ARP_LIST, reinterpret_cast<LPARAM>(&key));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    ASSERT_TRUE(::OpenClipboard(window));
+    const HANDLE copied = ::GetClipboardData(CF_UNICODETEXT);
+    EXPECT_STREQ(copied ? static_cast<const wchar_t*>(::GlobalLock(copied)) : L"",
+                 L"10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\r\n");
+    ::CloseClipboard();
+
+    // The filter shows the lines holding its text in any column, and how many.
+    ::SetDlgItemTextW(window, IDC_FILTER, L"CISCO");
+    EXPECT_EQ(ListView_GetItemCount(list), 1);
+    EXPECT_EQ(ItemText(window, IDC_FILTER_COUNT), L"显示 1 / 2 行");
+    ::SetDlgItemTextW(window, IDC_FILTER, L"");
+    EXPECT_EQ(ListView_GetItemCount(list), 2);
+    // The list takes the room the window gains.
+    RECT before, frame;
+    ::GetWindowRect(list, &before);
+    ::GetWindowRect(window, &frame);
+    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 100, frame.bottom - frame.top + 100,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    RECT after;
+    ::GetWindowRect(list, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left + 100);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 100);
+
     // The gateway's MAC answering for another address: both lines marked.
     CChangeTracker::Event shared{};
     shared.kind = CChangeTracker::Kind::Shared;
@@ -84,20 +137,31 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     EXPECT_TRUE(gateway);
     EXPECT_TRUE(dialog.IsMarked(L"10.213.1.51", &gateway));
     EXPECT_FALSE(gateway);
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, IDC_LEGEND)));
+    EXPECT_TRUE(dialog.IconShown()) << "a notice of the gateway while the window is open";
+    // A marked line's popup offers 清除标记.
+    menuChoice = ID_LIST_CLEAR_MARK;
+    NMITEMACTIVATE rclick{};
+    rclick.hdr = {list, IDC_ARP_LIST, NM_RCLICK};
+    rclick.iItem = 0; // 10.213.1.51, sorted last-first
+    ::SendMessageW(window, WM_NOTIFY, IDC_ARP_LIST, reinterpret_cast<LPARAM>(&rclick));
+    EXPECT_EQ(menuItems, 2);
+    EXPECT_FALSE(dialog.IsMarked(L"10.213.1.51"));
+    EXPECT_TRUE(dialog.IsMarked(L"10.213.1.50"));
 
     // Nobody answers: the reason stands where the MAC address would.
     ::SendMessageW(window, WM_COMMAND, IDC_SEND_ARP, 0);
     ASSERT_TRUE(PumpUntil([&] { return !ItemText(window, IDC_RETURNED_MAC).empty(); }));
     EXPECT_EQ(ItemText(window, IDC_RETURNED_MAC), L"无应答");
 
-    // A name without an extension gets .txt and the classic bytes.
+    // A name without an extension gets .txt and the classic bytes, in the order shown.
     ::SendMessageW(window, WM_COMMAND, ID_LIST_SAVE, 0);
     std::ifstream file(std::filesystem::path(saved + L".txt"), std::ios::binary);
     std::stringstream bytes;
     bytes << file.rdbuf();
     EXPECT_EQ(bytes.str(),
-              "10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\t\r"
-              "10.213.1.51\t10.213.1.51\tAA:00:04:00:00:51\tDIGITAL EQUIPMENT CORPORATION\tDynamic\t\r");
+              "10.213.1.51\t10.213.1.51\tAA:00:04:00:00:51\tDIGITAL EQUIPMENT CORPORATION\tDynamic\t\r"
+              "10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\t\r");
     file.close();
     ::DeleteFileW((saved + L".txt").c_str());
 
