@@ -44,6 +44,7 @@ add_library(quorvane_core STATIC
   arp/CChangeTracker.cpp
   arp/CWatchState.cpp
   arp/AddressOrder.cpp
+  arp/ColumnWidths.cpp
   arp/ListText.cpp
 )
 target_include_directories(quorvane_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -1,5 +1,6 @@
 #include "ui/CArpListCtrl.h"
 
+#include "arp/ColumnWidths.h"
 #include "ui/CArpListItem.h"
 #include "ui/Prompts.h"
 #include "platform/AtomicFile.h"
@@ -107,18 +108,13 @@ void CArpListCtrl::ApplyFilter()
 
 void CArpListCtrl::FitColumns()
 {
-    // The default widths fill the template's list exactly: the producer
-    // column gives way to a vertical scroll bar instead of the type column.
     if (m_defaultWidths.size() != columnCount() || !isVisible())
         return;
-    int total = 0;
-    for (int width : m_defaultWidths)
-        total += width;
-    const int excess = total - viewport()->width();
-    const int producer = m_defaultWidths[3];
-    setColumnWidth(3, excess > 0 ? std::max(producer / 3, producer - excess) : producer - excess / 2);
-    // A wider window widens the names and the producers, the texts that get cut.
-    setColumnWidth(1, m_defaultWidths[1] - std::min(0, excess) + std::min(0, excess) / 2);
+    qv::ColumnWidths defaults{};
+    std::copy(m_defaultWidths.begin(), m_defaultWidths.end(), defaults.begin());
+    const qv::ColumnWidths widths = qv::FitColumnWidths(defaults, viewport()->width());
+    setColumnWidth(1, widths[1]);
+    setColumnWidth(3, widths[3]);
 }
 
 void CArpListCtrl::MarkChanged(const QString& ipText, bool gateway, const QString& tip)

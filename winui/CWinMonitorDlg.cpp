@@ -3,6 +3,7 @@
 #include "arp/AddressOrder.h"
 #include "arp/ArpFailureText.h"
 #include "arp/ArpRowFormatter.h"
+#include "arp/ColumnWidths.h"
 #include "arp/ListText.h"
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
@@ -538,7 +539,7 @@ void CWinMonitorDlg::OnInitDialog()
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
+        column.cx = m_defaultWidths[i] = columns[i].width;
         column.pszText = const_cast<wchar_t*>(columns[i].heading);
         ListView_InsertColumn(m_list, i, &column);
     }
@@ -624,6 +625,7 @@ void CWinMonitorDlg::ShowRows()
         if (selected[0] != 0 && first == selected)
             ListView_SetItemState(m_list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
+    FitColumns();
     ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(m_list, nullptr, TRUE);
     // While a filter is set, how many lines it shows of how many.
@@ -707,6 +709,18 @@ void CWinMonitorDlg::Layout()
     RECT legend = below(205, 2, 0, 9);
     legend.right = client.right - margin;
     place(IDC_LEGEND, legend);
+    FitColumns();
+}
+
+void CWinMonitorDlg::FitColumns()
+{
+    // Without a vertical scroll bar's room when the lines need one.
+    RECT view;
+    ::GetClientRect(m_list, &view);
+    const qv::ColumnWidths widths = qv::FitColumnWidths(m_defaultWidths, view.right);
+    for (int column : {1, 3})
+        if (ListView_GetColumnWidth(m_list, column) != widths[column])
+            ListView_SetColumnWidth(m_list, column, widths[column]);
 }
 
 void CWinMonitorDlg::OnSendArp()

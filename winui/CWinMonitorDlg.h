@@ -2,6 +2,7 @@
 
 #include "arp/CArpRefresher.h"
 #include "arp/CChangeTracker.h"
+#include "arp/ColumnWidths.h"
 #include "platform/INetworkServices.h"
 #include "vendor/CVendorDatabase.h"
 
@@ -80,6 +81,7 @@ private:
     LRESULT OnListDraw(LPARAM lParam);
     void ShowRows();
     void Layout();
+    void FitColumns();
     void OnColumnClick(int column);
     void CopyLine();
     void ClearMark();
@@ -110,5 +112,6 @@ private:
     bool m_sortAscending = true;
     std::wstring m_menuIp;    // the line the list's popup was opened on
     bool m_iconShown = false; // in the notification area, for the tray or a notice
-    SIZE m_minimum{};         // the smallest frame that keeps every control and three rows
+    qv::ColumnWidths m_defaultWidths{};
+    SIZE m_minimum{}; // the smallest frame that keeps every control and three rows
 };

@@ -74,7 +74,10 @@ if xdotool search --name '^Quorvane$' >/dev/null 2>&1; then
     # A spoofed gateway: its line is marked red within the watch's second.
     ip neigh replace 10.213.1.2 lladdr 02:66:00:00:00:01 dev h0
     sleep 2
-    [ -n "$build" ] && import -window root -crop 760x560+0+0 "$build/window.png"
+    if [ -n "$build" ]; then
+        eval "$(xdotool search --name '^Quorvane$' getwindowgeometry --shell | head -5)"
+        import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$build/window.png"
+    fi
     ip neigh replace 10.213.1.2 lladdr 00:00:0c:aa:bb:02 dev h0
 else
     fail "quorvane-window.exe showed no window titled Quorvane"

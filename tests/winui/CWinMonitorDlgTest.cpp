@@ -124,6 +124,13 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     ::GetWindowRect(list, &after);
     EXPECT_EQ(after.right - after.left, before.right - before.left + 100);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 100);
+    // The columns fill the list's width: no horizontal scroll bar.
+    RECT view;
+    ::GetClientRect(list, &view);
+    int columns = 0;
+    for (int column = 0; column < 5; ++column)
+        columns += ListView_GetColumnWidth(list, column);
+    EXPECT_EQ(columns, view.right);
 
     // The gateway's MAC answering for another address: both lines marked.
     CChangeTracker::Event shared{};
