@@ -266,10 +266,8 @@ LRESULT CWinMonitorDlg::OnListDraw(LPARAM lParam)
         return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || m_marks.empty())
         return CDRF_DODEFAULT;
-    wchar_t ip[128] = {};
-    ListView_GetItemText(m_list, static_cast<int>(draw->nmcd.dwItemSpec), 0, ip, 128);
     bool gateway = false;
-    if (!IsMarked(ip, &gateway))
+    if (!IsMarked(LineAt(static_cast<int>(draw->nmcd.dwItemSpec))[0], &gateway))
         return CDRF_DODEFAULT;
     // Red for the gateway, amber for any other changed address.
     draw->clrTextBk = gateway ? RGB(0xFF, 0x8C, 0x8C) : RGB(0xFF, 0xD6, 0x66);
@@ -354,17 +352,33 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_APP_ROWS: {
         std::unique_ptr<std::vector<ArpRowText>> rows(reinterpret_cast<std::vector<ArpRowText>*>(lParam));
-        m_rows = std::move(*rows);
+        m_lines.clear();
+        m_lines.reserve(rows->size());
+        for (const ArpRowText& row : *rows) {
+            Line line;
+            line.cells = {Wide(row.strIp), Wide(row.strDnsName), Wide(row.strMac), Wide(row.strVendor),
+                          Wide(row.strType)};
+            line.key = qv::AddressSortKey(row.strIp);
+            Lower(line);
+            m_lines.push_back(std::move(line));
+        }
         ShowRows();
         return TRUE;
     }
     case WM_APP_NAME: {
         std::unique_ptr<std::array<std::string, 2>> name(
             reinterpret_cast<std::array<std::string, 2>*>(lParam));
-        for (ArpRowText& row : m_rows)
-            if (row.strIp == (*name)[0])
-                row.strDnsName = (*name)[1];
-        ShowRows();
+        const std::wstring ip = Wide((*name)[0]);
+        for (Line& line : m_lines)
+            if (line.cells[0] == ip) {
+                line.cells[1] = Wide((*name)[1]);
+                Lower(line);
+            }
+        // Only a filter or an order by name can move lines for a name.
+        if (!m_filter.empty() || m_sortColumn == 1)
+            ShowRows();
+        else
+            ::InvalidateRect(m_list, nullptr, FALSE);
         return TRUE;
     }
     case WM_SIZE:
@@ -416,10 +430,16 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         case LVN_GETINFOTIPW: {
             // A changed address's line tells what it was before.
             auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
-            wchar_t ip[128] = {};
-            ListView_GetItemText(m_list, tip->iItem, 0, ip, 128);
-            if (const auto it = m_marks.find(ip); it != m_marks.end())
+            if (const auto it = m_marks.find(LineAt(tip->iItem)[0]); it != m_marks.end())
                 ::lstrcpynW(tip->pszText, it->second.tip.c_str(), tip->cchTextMax);
+            return TRUE;
+        }
+        case LVN_GETDISPINFOW: {
+            // The list holds no text of its own: it asks for what it draws.
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+            if ((info->item.mask & LVIF_TEXT) != 0 && info->item.iSubItem >= 0 && info->item.iSubItem < 5)
+                ::lstrcpynW(info->item.pszText, LineAt(info->item.iItem)[info->item.iSubItem].c_str(),
+                            info->item.cchTextMax);
             return TRUE;
         }
         default:
@@ -490,7 +510,8 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             RemoveIcon();
         return TRUE;
     case WM_TRAY_NOTIFY:
-        if (lParam == WM_LBUTTONUP)
+        // A click on the icon or on its notice brings the window back.
+        if (lParam == WM_LBUTTONUP || lParam == NIN_BALLOONUSERCLICK)
             FromTray();
         else if (lParam == WM_RBUTTONUP)
             OnTrayMenu();
@@ -568,71 +589,55 @@ void CWinMonitorDlg::OnInitDialog()
         StartWatch();
 }
 
+void CWinMonitorDlg::Lower(Line& line)
+{
+    line.lower.clear();
+    for (const std::wstring& cell : line.cells)
+        line.lower += cell + L'\n'; // no match runs across two cells
+    ::CharLowerBuffW(line.lower.data(), static_cast<DWORD>(line.lower.size()));
+}
+
+const std::array<std::wstring, 5>& CWinMonitorDlg::LineAt(int row) const
+{
+    static const std::array<std::wstring, 5> none;
+    return row >= 0 && static_cast<std::size_t>(row) < m_shown.size() ? m_lines[m_shown[row]].cells : none;
+}
+
 void CWinMonitorDlg::ShowRows()
 {
-    const auto matches = [this](const ArpRowText& row) {
-        if (m_filter.empty())
-            return true;
-        for (const std::string* cell :
-             {&row.strIp, &row.strDnsName, &row.strMac, &row.strVendor, &row.strType}) {
-            std::wstring text = Wide(*cell);
-            ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-            if (text.find(m_filter) != std::wstring::npos)
-                return true;
-        }
-        return false;
-    };
-    std::vector<const ArpRowText*> shown;
-    for (const ArpRowText& row : m_rows)
-        if (matches(row))
-            shown.push_back(&row);
-    if (m_sortColumn == 0) {
-        std::stable_sort(shown.begin(), shown.end(), [this](const ArpRowText* a, const ArpRowText* b) {
-            return m_sortAscending ? qv::AddressSortKey(a->strIp) < qv::AddressSortKey(b->strIp)
-                                   : qv::AddressSortKey(b->strIp) < qv::AddressSortKey(a->strIp);
-        });
-    } else if (m_sortColumn > 0) {
-        const auto cell = [column = m_sortColumn](const ArpRowText* row) -> const std::string& {
-            return column == 1   ? row->strDnsName
-                   : column == 2 ? row->strMac
-                   : column == 3 ? row->strVendor
-                                 : row->strType;
-        };
-        std::stable_sort(shown.begin(), shown.end(), [&](const ArpRowText* a, const ArpRowText* b) {
-            return m_sortAscending ? cell(a) < cell(b) : cell(b) < cell(a);
+    // The selected line stays selected when the lines move.
+    const int selectedRow = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+    const std::wstring selected = selectedRow >= 0 ? LineAt(selectedRow)[0] : std::wstring();
+
+    m_shown.clear();
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (m_filter.empty() || m_lines[i].lower.find(m_filter) != std::wstring::npos)
+            m_shown.push_back(i);
+    if (m_sortColumn >= 0) {
+        const int column = m_sortColumn;
+        std::stable_sort(m_shown.begin(), m_shown.end(), [&](std::size_t a, std::size_t b) {
+            if (!m_sortAscending)
+                std::swap(a, b);
+            return column == 0 ? m_lines[a].key < m_lines[b].key
+                               : m_lines[a].cells[column] < m_lines[b].cells[column];
         });
     }
 
-    // The selected line stays selected when the list is rebuilt.
-    wchar_t selected[128] = {};
-    if (const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0)
-        ListView_GetItemText(m_list, row, 0, selected, 128);
-    ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(m_list);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        const ArpRowText& row = *shown[i];
-        const std::string cells[] = {row.strIp, row.strDnsName, row.strMac, row.strVendor, row.strType};
-        std::wstring first = Wide(cells[0]);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = first.data();
-        const int index = ListView_InsertItem(m_list, &item);
-        for (int column = 1; column < 5; ++column) {
-            std::wstring text = Wide(cells[column]);
-            ListView_SetItemText(m_list, index, column, text.data());
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(m_list, static_cast<int>(m_shown.size()), LVSICF_NOSCROLL);
+    for (std::size_t row = 0; row < m_shown.size() && !selected.empty(); ++row)
+        if (m_lines[m_shown[row]].cells[0] == selected) {
+            ListView_SetItemState(m_list, static_cast<int>(row), LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            break;
         }
-        if (selected[0] != 0 && first == selected)
-            ListView_SetItemState(m_list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
     FitColumns();
-    ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(m_list, nullptr, TRUE);
+    ::InvalidateRect(m_list, nullptr, FALSE);
     // While a filter is set, how many lines it shows of how many.
     SetText(m_hWnd, IDC_FILTER_COUNT,
             m_filter.empty()
                 ? std::string()
-                : "显示 " + std::to_string(shown.size()) + " / " + std::to_string(m_rows.size()) + " 行");
+                : "显示 " + std::to_string(m_shown.size()) + " / " + std::to_string(m_lines.size()) + " 行");
 }
 
 void CWinMonitorDlg::OnColumnClick(int column)

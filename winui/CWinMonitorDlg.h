@@ -1,5 +1,6 @@
 #pragma once
 
+#include "arp/AddressOrder.h"
 #include "arp/CArpRefresher.h"
 #include "arp/CChangeTracker.h"
 #include "arp/ColumnWidths.h"
@@ -10,6 +11,7 @@
 
 #include <shellapi.h>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -64,6 +66,14 @@ public:
     static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;
 
 private:
+    // One line of the last pass, as the list shows it.
+    struct Line
+    {
+        std::array<std::wstring, 5> cells;
+        std::wstring lower; // every cell, lower case, for the filter
+        qv::AddressKey key;
+    };
+
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
@@ -79,6 +89,8 @@ private:
     void StartWatch();
     void OnNeighbourEvent(const CChangeTracker::Event& event);
     LRESULT OnListDraw(LPARAM lParam);
+    static void Lower(Line& line);
+    const std::array<std::wstring, 5>& LineAt(int row) const;
     void ShowRows();
     void Layout();
     void FitColumns();
@@ -106,9 +118,11 @@ private:
         std::wstring tip; // what the address had before
     };
     std::map<std::wstring, Mark> m_marks; // by ip
-    std::vector<ArpRowText> m_rows;       // the last pass, whatever the filter shows
-    std::wstring m_filter;                // lower case
-    int m_sortColumn = -1;                // the table's own order until a heading is clicked
+    // The last pass's lines, whatever the filter shows, and those it shows in order.
+    std::vector<Line> m_lines;
+    std::vector<std::size_t> m_shown;
+    std::wstring m_filter; // lower case
+    int m_sortColumn = -1; // the table's own order until a heading is clicked
     bool m_sortAscending = true;
     std::wstring m_menuIp;    // the line the list's popup was opened on
     bool m_iconShown = false; // in the notification area, for the tray or a notice
