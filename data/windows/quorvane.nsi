@@ -2,6 +2,10 @@
 ;   makensis -DVERSION=1.7 -DARCH=win64 -DSOURCE=DIR -DOUTFILE=SETUP.exe quorvane.nsi
 ; SOURCE holds quorvane.exe, quorvane-window.exe, README.txt and LICENSE.txt.
 Unicode true
+; The 64-bit setup is a 64-bit program too: it runs where its programs can.
+!if "${ARCH}" == "win64"
+Target amd64-unicode
+!endif
 SetCompressor /SOLID lzma
 Name "Quorvane ${VERSION}"
 OutFile "${OUTFILE}"

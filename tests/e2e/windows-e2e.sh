@@ -2,8 +2,9 @@
 # The Windows builds as users meet them: quorvane.exe and
 # quorvane-window.exe under Wine and Xvfb, inside a test namespace (run
 # through tests/netns/run-in-netns.sh), against the kernel's table that
-# Wine's IP Helper API reads; the 32-bit build and the packages are checked
-# for their format only (this machine runs no 32-bit Wine).
+# Wine's IP Helper API reads; the 64-bit setup is installed and uninstalled;
+# the 32-bit build and its packages are checked for their format only (this
+# machine runs no 32-bit Wine).
 #   windows-e2e.sh OUT [BUILD]   (OUT as scripts/build-windows.sh wrote it;
 #                                 BUILD the 64-bit build folder, for the tests
 #                                 and for window.png, the window's screenshot)
@@ -45,6 +46,26 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1
 exe="$out/win64/quorvane.exe"
+
+# The 64-bit setup as a user runs it (silently): the programs, the Start
+# menu, the uninstall entry; then its uninstaller takes all of them away.
+programs="$WINEPREFIX/drive_c/Program Files/Quorvane"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvane"
+uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvane'
+wine "$out"/quorvane-*-win64-setup.exe /S || fail "the win64 setup failed"
+installed=$(cd "$programs" 2>/dev/null && LC_ALL=C ls | tr '\n' ' ')
+[ "$installed" = "LICENSE.txt README.txt quorvane-window.exe quorvane.exe uninstall.exe " ] ||
+    fail "the setup installed: $installed"
+[ -f "$menu/Quorvane.lnk" ] && [ -f "$menu/Uninstall Quorvane.lnk" ] || fail "the setup made no Start-menu entries"
+wine reg query "$uninstallKey" /reg:64 2>/dev/null | grep -q 'DisplayVersion.*REG_SZ' ||
+    fail "the setup wrote no uninstall entry"
+wine 'C:\Program Files\Quorvane\quorvane.exe' --version | grep -q '^quorvane ' ||
+    fail "the installed quorvane.exe does not run"
+wine 'C:\Program Files\Quorvane\uninstall.exe' /S || fail "the uninstaller failed"
+# It finishes from a copy of itself in the temporary folder.
+for _ in $(seq 100); do [ -e "$programs" ] || break; sleep 0.1; done
+[ ! -e "$programs" ] && [ ! -e "$menu" ] || fail "the uninstaller left $(ls "$programs" "$menu" 2>&1 | tr '\n' ' ')"
+! wine reg query "$uninstallKey" /reg:64 >/dev/null 2>&1 || fail "the uninstaller left its registry entry"
 
 # The core's own tests, cross-built: a program that prints nothing has not run.
 if [ -n "$build" ]; then
