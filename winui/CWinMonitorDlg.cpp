@@ -5,6 +5,7 @@
 #include "arp/ArpRowFormatter.h"
 #include "arp/ColumnWidths.h"
 #include "arp/ListText.h"
+#include "controls/LinkAddresses.h"
 #include "platform/AddressText.h"
 #include "platform/AtomicFile.h"
 #include "platform/windows/CTablePoller.h"
@@ -106,21 +107,51 @@ void SetFieldAddress(HWND window, int id, const std::string& dotted)
     ::SendDlgItemMessageW(window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(::ntohl(qv::InetAddr(dotted))));
 }
 
-INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+// The About box: the copyright line is a link (blue, underlined, a hand
+// over it); the disabled line under it is drawn as the system draws it.
+INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
+    const HWND link = ::GetDlgItem(window, IDC_ABOUT_NOTICE);
+    switch (message) {
+    case WM_INITDIALOG: {
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
         SetText(window, IDC_ABOUT_VERSION, "Quorvane 版本 " QV_VERSION);
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(link, WM_GETFONT, 0, 0)), sizeof font, &font);
+        font.lfUnderline = TRUE;
+        ::SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(::CreateFontIndirectW(&font)), FALSE);
         return TRUE;
     }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        ::EndDialog(window, LOWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != link)
+            return FALSE;
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0xFF));
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) != link)
+            return FALSE;
+        ::SetCursor(::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_CURSOR)));
+        ::SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
         return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(window, LOWORD(wParam));
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_ABOUT_NOTICE && HIWORD(wParam) == STN_CLICKED) {
+            const auto* open = reinterpret_cast<const std::function<void(const char*)>*>(
+                ::GetWindowLongPtrW(window, DWLP_USER));
+            (*open)(qv::links::kLinkAddress);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        ::DeleteObject(reinterpret_cast<HFONT>(::SendMessageW(link, WM_GETFONT, 0, 0)));
+        return FALSE;
+    default:
+        return FALSE;
     }
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_ABOUT_NOTICE && HIWORD(wParam) == STN_CLICKED) {
-        ::ShellExecuteA(nullptr, "open", "https://quorvane.example/", nullptr, nullptr, SW_SHOWNORMAL);
-        return TRUE;
-    }
-    return FALSE;
 }
 
 } // namespace
@@ -131,6 +162,14 @@ CWinMonitorDlg::CWinMonitorDlg(Services services) : m_services(std::move(service
         m_services.chooseSavePath = &ChooseWithSystemDialog;
     if (!m_services.trackMenu)
         m_services.trackMenu = &TrackAtPointer;
+    if (!m_services.runModal)
+        m_services.runModal = [](HINSTANCE instance, int id, HWND owner, DLGPROC proc, LPARAM parameter) {
+            return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(id), owner, proc, parameter);
+        };
+    if (!m_services.openLink)
+        m_services.openLink = [](const char* address) {
+            ::ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+        };
 }
 
 CWinMonitorDlg::~CWinMonitorDlg()
@@ -851,7 +890,8 @@ void CWinMonitorDlg::OnTrayMenu()
 
 void CWinMonitorDlg::ShowAbout()
 {
-    ::DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), m_hWnd, AboutProc, 0);
+    m_services.runModal(m_instance, IDD_ABOUTBOX, m_hWnd, AboutProc,
+                        reinterpret_cast<LPARAM>(&m_services.openLink));
 }
 
 void CWinMonitorDlg::Close()

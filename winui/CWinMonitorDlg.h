@@ -34,6 +34,10 @@ public:
         std::function<std::wstring(HWND owner, const wchar_t* filters, int& filter)> chooseSavePath;
         // A popup menu at the pointer; the chosen command, or 0.
         std::function<UINT(HWND owner, HMENU menu)> trackMenu;
+        // A modal dialog from a template, as DialogBoxParamW runs one.
+        std::function<INT_PTR(HINSTANCE, int id, HWND owner, DLGPROC, LPARAM)> runModal;
+        // A web address opened in the user's browser.
+        std::function<void(const char* address)> openLink;
         std::chrono::milliseconds period{15000};
         bool watch = true; // mark changed MAC addresses as the system's table shows them
     };

@@ -5,6 +5,7 @@
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
 #define IDR_MAINFRAME 128
+#define IDC_HAND_CURSOR 131
 #define IDR_TRAY_MENU 133
 #define IDR_LIST_MENU 135
 #define IDB_BANNER 136

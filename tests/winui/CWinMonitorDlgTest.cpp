@@ -1,4 +1,5 @@
 #include "arp/ArpFailureText.h"
+#include "controls/LinkAddresses.h"
 #include "platform/AddressText.h"
 #include "platform/windows/WindowsNetworkServices.h"
 #include "tests/platform/FakeNetworkServices.h"
@@ -61,6 +62,13 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
         menuItems = ::GetMenuItemCount(menu);
         return menuChoice;
     };
+    HWND about = nullptr;
+    services.runModal = [&](HINSTANCE instance, int id, HWND owner, DLGPROC proc, LPARAM parameter) {
+        about = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(id), owner, proc, parameter);
+        return INT_PTR(IDOK);
+    };
+    std::string opened;
+    services.openLink = [&](const char* address) { opened = address; };
     services.watch = false; // the system's own table is not the fake's
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
@@ -171,6 +179,19 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
               "10.213.1.50\t10.213.1.50\t00:00:0C:12:34:56\tCisco Systems, Inc\tStatic\t\r");
     file.close();
     ::DeleteFileW((saved + L".txt").c_str());
+
+    // The About box's link: a hand over it, a click opens its address; the line under it is disabled.
+    ::SendMessageW(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ASSERT_NE(about, nullptr);
+    const HWND link = ::GetDlgItem(about, IDC_ABOUT_NOTICE);
+    EXPECT_TRUE(::SendMessageW(about, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_CURSOR)));
+    ::SendMessageW(about, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_NOTICE, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(link));
+    EXPECT_EQ(opened, qv::links::kLinkAddress);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(about, IDC_ABOUT_EXTRA)));
+    ::DestroyWindow(about);
 
     ::SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(dialog.InTray()) << "no tray icon was added";
