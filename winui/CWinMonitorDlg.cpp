@@ -107,6 +107,12 @@ void SetFieldAddress(HWND window, int id, const std::string& dotted)
     ::SendDlgItemMessageW(window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(::ntohl(qv::InetAddr(dotted))));
 }
 
+struct AboutContent
+{
+    const std::function<void(const char*)>* openLink;
+    std::string vendorData;
+};
+
 // The About box: the copyright line is a link (blue, underlined, a hand
 // over it); the disabled line under it is drawn as the system draws it.
 INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -114,8 +120,10 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     const HWND link = ::GetDlgItem(window, IDC_ABOUT_NOTICE);
     switch (message) {
     case WM_INITDIALOG: {
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+        const auto* content = reinterpret_cast<const AboutContent*>(lParam);
+        ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(content->openLink));
         SetText(window, IDC_ABOUT_VERSION, "Quorvane 版本 " QV_VERSION);
+        SetText(window, IDC_ABOUT_VENDOR_DATA, content->vendorData);
         LOGFONTW font{};
         ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(link, WM_GETFONT, 0, 0)), sizeof font, &font);
         font.lfUnderline = TRUE;
@@ -850,7 +858,7 @@ void CWinMonitorDlg::SaveList()
                                           : qv::ListToText(table);
     std::string reason;
     if (!qv::WriteFileAtomically(Narrow(chosen), bytes, reason))
-        ::MessageBoxW(m_hWnd, Wide("无法保存 " + Narrow(chosen) + "：" + reason).c_str(), L"Quorvane",
+        ::MessageBoxW(m_hWnd, Wide("无法保存文件“" + Narrow(chosen) + "”：" + reason).c_str(), L"Quorvane",
                       MB_OK | MB_ICONERROR);
 }
 
@@ -890,8 +898,10 @@ void CWinMonitorDlg::OnTrayMenu()
 
 void CWinMonitorDlg::ShowAbout()
 {
-    m_services.runModal(m_instance, IDD_ABOUTBOX, m_hWnd, AboutProc,
-                        reinterpret_cast<LPARAM>(&m_services.openLink));
+    const std::string source = m_services.vendors->DataSource();
+    const AboutContent content{&m_services.openLink, "厂商数据 " + m_services.vendors->DataDate() + "（" +
+                                                         (source == "built in" ? "内置" : source) + "）"};
+    m_services.runModal(m_instance, IDD_ABOUTBOX, m_hWnd, AboutProc, reinterpret_cast<LPARAM>(&content));
 }
 
 void CWinMonitorDlg::Close()

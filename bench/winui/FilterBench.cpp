@@ -2,6 +2,7 @@
 // each keystroke in the filter. Run under Wine or on Windows:
 //   quorvane_winui_bench.exe
 #include "tests/platform/FakeNetworkServices.h"
+#include "tests/winui/QuietServices.h"
 #include "winui/CWinMonitorDlg.h"
 #include "winui/resource.h"
 
@@ -45,12 +46,7 @@ int main()
             {0x00, 0x00, 0x0C, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i), 1},
             i % 2 ? 3 : 4));
     }
-    CWinMonitorDlg::Services services;
-    services.net = net;
-    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
-    services.period = std::chrono::hours(1);
-    services.watch = false;
-    CWinMonitorDlg dialog(services);
+    CWinMonitorDlg dialog(QuietServices(net));
     const auto start = Clock::now();
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
     if (window == nullptr)

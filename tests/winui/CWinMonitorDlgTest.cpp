@@ -3,6 +3,7 @@
 #include "platform/AddressText.h"
 #include "platform/windows/WindowsNetworkServices.h"
 #include "tests/platform/FakeNetworkServices.h"
+#include "tests/winui/QuietServices.h"
 #include "vendor/OuiKey.h"
 #include "winui/CWinMonitorDlg.h"
 #include "winui/resource.h"
@@ -52,9 +53,7 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     wchar_t folder[MAX_PATH];
     ::GetTempPathW(MAX_PATH, folder);
     const std::wstring saved = std::wstring(folder) + L"quorvane-list";
-    CWinMonitorDlg::Services services;
-    services.net = net;
-    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
+    CWinMonitorDlg::Services services = QuietServices(net);
     services.chooseSavePath = [&](HWND, const wchar_t*, int&) { return saved; };
     UINT menuChoice = 0;
     int menuItems = 0;
@@ -69,7 +68,6 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     };
     std::string opened;
     services.openLink = [&](const char* address) { opened = address; };
-    services.watch = false; // the system's own table is not the fake's
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
     ASSERT_NE(window, nullptr);
@@ -180,7 +178,8 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     file.close();
     ::DeleteFileW((saved + L".txt").c_str());
 
-    // The About box's link: a hand over it, a click opens its address; the line under it is disabled.
+    // The About box's link: a hand over it, a click opens its address; the line under it is disabled;
+    // the last line tells which vendor data is in use.
     ::SendMessageW(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     ASSERT_NE(about, nullptr);
     const HWND link = ::GetDlgItem(about, IDC_ABOUT_NOTICE);
@@ -191,6 +190,8 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
                    reinterpret_cast<LPARAM>(link));
     EXPECT_EQ(opened, qv::links::kLinkAddress);
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(about, IDC_ABOUT_EXTRA)));
+    EXPECT_EQ(ItemText(about, IDC_ABOUT_VENDOR_DATA).rfind(L"厂商数据 ", 0), 0u)
+        << "which vendor data is in use";
     ::DestroyWindow(about);
 
     ::SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -205,11 +206,7 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
 TEST(WinMonitorDlg, AQueryThroughTheSystemShowsItsAnswerOrWhyItFailed)
 {
     auto net = std::make_shared<WindowsNetworkServices>();
-    CWinMonitorDlg::Services services;
-    services.net = net;
-    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
-    services.period = std::chrono::hours(1);
-    services.watch = false;
+    const CWinMonitorDlg::Services services = QuietServices(net);
     CWinMonitorDlg dialog(services);
     const HWND window = dialog.Create(::GetModuleHandleW(nullptr));
     ASSERT_NE(window, nullptr);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "vendor/CVendorDatabase.h"
+#include "winui/CWinMonitorDlg.h"
+
+#include <chrono>
+#include <memory>
+
+// A window over `net` that neither refreshes on its own nor watches the
+// system's table, and knows no vendors.
+inline CWinMonitorDlg::Services QuietServices(std::shared_ptr<INetworkServices> net)
+{
+    CWinMonitorDlg::Services services;
+    services.net = std::move(net);
+    services.vendors = std::make_shared<CVendorDatabase>(CVendorDatabase::FailureNotifier(), std::string());
+    services.period = std::chrono::hours(1);
+    services.watch = false;
+    return services;
+}
