@@ -107,6 +107,25 @@ void SetFieldAddress(HWND window, int id, const std::string& dotted)
     ::SendDlgItemMessageW(window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(::ntohl(qv::InetAddr(dotted))));
 }
 
+// Over the owner, as the Linux window's dialogs stand; on the screen's work
+// area when the owner is hidden in the tray.
+void CenterOverOwner(HWND window)
+{
+    RECT area{};
+    const HWND owner = ::GetWindow(window, GW_OWNER);
+    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &area);
+    else
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT box{};
+    ::GetWindowRect(window, &box);
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    ::SetWindowPos(window, nullptr, std::max<int>(area.left, (area.left + area.right - width) / 2),
+                   std::max<int>(area.top, (area.top + area.bottom - height) / 2), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 struct AboutContent
 {
     const std::function<void(const char*)>* openLink;
@@ -124,6 +143,7 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(content->openLink));
         SetText(window, IDC_ABOUT_VERSION, "Quorvane 版本 " QV_VERSION);
         SetText(window, IDC_ABOUT_VENDOR_DATA, content->vendorData);
+        CenterOverOwner(window);
         LOGFONTW font{};
         ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(link, WM_GETFONT, 0, 0)), sizeof font, &font);
         font.lfUnderline = TRUE;
@@ -169,7 +189,7 @@ CWinMonitorDlg::CWinMonitorDlg(Services services) : m_services(std::move(service
     if (!m_services.chooseSavePath)
         m_services.chooseSavePath = &ChooseWithSystemDialog;
     if (!m_services.trackMenu)
-        m_services.trackMenu = &TrackAtPointer;
+        m_services.trackMenu = &TrackAt;
     if (!m_services.runModal)
         m_services.runModal = [](HINSTANCE instance, int id, HWND owner, DLGPROC proc, LPARAM parameter) {
             return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(id), owner, proc, parameter);
@@ -369,10 +389,8 @@ std::wstring CWinMonitorDlg::ChooseWithSystemDialog(HWND owner, const wchar_t* f
     return path;
 }
 
-UINT CWinMonitorDlg::TrackAtPointer(HWND owner, HMENU menu)
+UINT CWinMonitorDlg::TrackAt(HWND owner, HMENU menu, POINT at)
 {
-    POINT at;
-    ::GetCursorPos(&at);
     // The tray's menu closes when clicked elsewhere only if its owner is in front.
     ::SetForegroundWindow(owner);
     const UINT chosen = ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
@@ -550,6 +568,28 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         m_hWnd = nullptr;
         ::PostQuitMessage(0);
+        return TRUE;
+    case WM_CONTEXTMENU:
+        // From the keyboard (Shift+F10, the menu key): the selected line's popup, under it.
+        if (reinterpret_cast<HWND>(wParam) == m_list && static_cast<short>(LOWORD(lParam)) == -1 &&
+            static_cast<short>(HIWORD(lParam)) == -1) {
+            const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+            wchar_t ip[128] = {};
+            POINT at{};
+            if (row >= 0) {
+                ListView_GetItemText(m_list, row, 0, ip, 128);
+                RECT line{};
+                ListView_GetItemRect(m_list, row, &line, LVIR_LABEL);
+                at = {line.left, line.bottom};
+            }
+            ::ClientToScreen(m_list, &at);
+            m_menuIp = ip;
+            OnListMenu(&at);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_HELP:
+        ShowAbout();
         return TRUE;
     case WM_TIMER:
         // A notice's icon goes when it has been read, unless the window went to the tray.
@@ -810,8 +850,13 @@ void CWinMonitorDlg::OnArpAnswer(LPARAM lParam)
     SetText(m_hWnd, IDC_ADAPTER_VENDOR, qv::VendorText(answer->mac, *m_services.vendors));
 }
 
-UINT CWinMonitorDlg::PopUp(int menuId)
+UINT CWinMonitorDlg::PopUp(int menuId, const POINT* at)
 {
+    POINT where{};
+    if (at != nullptr)
+        where = *at;
+    else
+        ::GetCursorPos(&where);
     HMENU menu = ::LoadMenuW(m_instance, MAKEINTRESOURCEW(menuId));
     if (menu == nullptr)
         return 0;
@@ -819,15 +864,15 @@ UINT CWinMonitorDlg::PopUp(int menuId)
     if (HMENU popup = ::GetSubMenu(menu, 0)) {
         if (menuId == IDR_LIST_MENU && !IsMarked(m_menuIp))
             ::DeleteMenu(popup, ID_LIST_CLEAR_MARK, MF_BYCOMMAND);
-        chosen = m_services.trackMenu(m_hWnd, popup);
+        chosen = m_services.trackMenu(m_hWnd, popup, where);
     }
     ::DestroyMenu(menu);
     return chosen;
 }
 
-void CWinMonitorDlg::OnListMenu()
+void CWinMonitorDlg::OnListMenu(const POINT* at)
 {
-    if (const UINT chosen = PopUp(IDR_LIST_MENU))
+    if (const UINT chosen = PopUp(IDR_LIST_MENU, at))
         Handle(WM_COMMAND, chosen, 0);
 }
 

@@ -32,8 +32,8 @@ public:
         // The save dialog: a path, or empty when cancelled; filter is the
         // chosen type's 1-based index, in and out.
         std::function<std::wstring(HWND owner, const wchar_t* filters, int& filter)> chooseSavePath;
-        // A popup menu at the pointer; the chosen command, or 0.
-        std::function<UINT(HWND owner, HMENU menu)> trackMenu;
+        // A popup menu at a point of the screen; the chosen command, or 0.
+        std::function<UINT(HWND owner, HMENU menu, POINT at)> trackMenu;
         // A modal dialog from a template, as DialogBoxParamW runs one.
         std::function<INT_PTR(HINSTANCE, int id, HWND owner, DLGPROC, LPARAM)> runModal;
         // A web address opened in the user's browser.
@@ -60,7 +60,7 @@ public:
 
     // The system's own save dialog.
     static std::wstring ChooseWithSystemDialog(HWND owner, const wchar_t* filters, int& filter);
-    static UINT TrackAtPointer(HWND owner, HMENU menu);
+    static UINT TrackAt(HWND owner, HMENU menu, POINT at);
 
     // Messages the worker and the query post to the window.
     static constexpr UINT WM_APP_ROWS = WM_APP + 1;
@@ -83,8 +83,9 @@ private:
     void OnInitDialog();
     void OnSendArp();
     void OnArpAnswer(LPARAM answer);
-    UINT PopUp(int menuId);
-    void OnListMenu();
+    // at: where on the screen; the pointer when null.
+    UINT PopUp(int menuId, const POINT* at = nullptr);
+    void OnListMenu(const POINT* at = nullptr);
     void SaveList();
     void ToTray();
     void FromTray();

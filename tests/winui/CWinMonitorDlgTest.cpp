@@ -57,7 +57,9 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     services.chooseSavePath = [&](HWND, const wchar_t*, int&) { return saved; };
     UINT menuChoice = 0;
     int menuItems = 0;
-    services.trackMenu = [&](HWND, HMENU menu) {
+    POINT menuAt{};
+    services.trackMenu = [&](HWND, HMENU menu, POINT at) {
+        menuAt = at;
         menuItems = ::GetMenuItemCount(menu);
         return menuChoice;
     };
@@ -161,6 +163,13 @@ TEST(WinMonitorDlg, ListsTheTableTellsWhyAQueryFailedSavesAndGoesToTheTray)
     EXPECT_EQ(menuItems, 2);
     EXPECT_FALSE(dialog.IsMarked(L"10.213.1.51"));
     EXPECT_TRUE(dialog.IsMarked(L"10.213.1.50"));
+    // Shift+F10 on the list: the selected line's popup, at that line.
+    ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    EXPECT_EQ(menuItems, 2);
+    EXPECT_FALSE(dialog.IsMarked(L"10.213.1.50"));
+    RECT listArea;
+    ::GetWindowRect(list, &listArea);
+    EXPECT_TRUE(::PtInRect(&listArea, menuAt)) << menuAt.x << "," << menuAt.y;
 
     // Nobody answers: the reason stands where the MAC address would.
     ::SendMessageW(window, WM_COMMAND, IDC_SEND_ARP, 0);
