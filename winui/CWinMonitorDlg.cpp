@@ -634,7 +634,8 @@ void CWinMonitorDlg::OnInitDialog()
     }
 
     m_list = ::GetDlgItem(m_hWnd, IDC_ARP_LIST);
-    ListView_SetExtendedListViewStyle(m_list, 0x123 | LVS_EX_INFOTIP);
+    // Tips: a changed line's old MAC; a cut-off text whole, as the list unfolds it.
+    ListView_SetExtendedListViewStyle(m_list, 0x123 | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
     ::SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETCUEBANNER, TRUE,
                           reinterpret_cast<LPARAM>(L"筛选 (Ctrl+F)"));
     const struct

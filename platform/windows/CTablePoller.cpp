@@ -35,19 +35,18 @@ bool CTablePoller::ReadFamily(unsigned short family, std::vector<CChangeTracker:
         std::memcpy(mac.data(), entry.PhysicalAddress, 6);
         if (std::all_of(mac.begin(), mac.end(), [](std::uint8_t b) { return b == 0; }))
             continue; // not resolved, whatever its state says
+        // Broadcast and multicast entries are the system's own; told by the
+        // MAC's group bit, as x.y.z.255 is a host's address on a wider subnet.
+        if ((mac[0] & 1) != 0)
+            continue;
         qv::IpAddress addr;
         if (entry.Address.si_family == AF_INET6) {
             std::uint8_t bytes[16];
             std::memcpy(bytes, &entry.Address.Ipv6.sin6_addr, 16);
-            if (bytes[0] == 0xFF)
-                continue; // a multicast group
             addr = qv::IpAddress(bytes, entry.InterfaceIndex);
             m_tracker.SetRouter6(addr, entry.IsRouter != 0);
         } else {
             addr = qv::IpAddress(static_cast<std::uint32_t>(entry.Address.Ipv4.sin_addr.s_addr));
-            const std::uint32_t host = ntohl(addr.V4());
-            if ((host >> 28) == 0xE || host == 0xFFFFFFFFu || (host & 0xFF) == 0xFF)
-                continue; // multicast and broadcast entries are the system's own
         }
         if (m_baseline)
             m_tracker.Baseline(addr, mac, static_cast<int>(entry.InterfaceIndex));

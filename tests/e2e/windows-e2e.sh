@@ -124,19 +124,26 @@ else
     grep -q "not supported on this system" "$work/err" || fail "--arp gave: $(cat "$work/err")"
 fi
 
-# The watch reads the table once a second: a changed MAC is seen.
+# The watch reads the table once a second: a changed MAC is seen, also of a
+# host whose address ends in .255 on a /23.
+ip addr add 10.214.0.1/23 dev h1
+ip neigh add 10.214.0.255 lladdr 00:00:0c:00:02:55 nud permanent dev h1
 wine "$exe" --watch >"$work/watch" 2>&1 &
 watch=$!
 sleep 3
 ip neigh replace 10.213.1.50 lladdr 02:00:00:00:00:50 nud permanent dev h0
+ip neigh replace 10.214.0.255 lladdr 02:00:00:00:02:55 nud permanent dev h1
 for _ in $(seq 50); do
-    grep -q "$(printf '\tchanged\t10.213.1.50\t02:00:00:00:00:50\t')" "$work/watch" && break
+    grep -q "$(printf '\tchanged\t10.214.0.255\t02:00:00:00:02:55\t')" "$work/watch" && break
     sleep 0.2
 done
 kill "$watch" 2>/dev/null || true
 ip neigh replace 10.213.1.50 lladdr 00:00:0c:12:34:56 nud permanent dev h0
-grep -q "$(printf '\tchanged\t10.213.1.50\t02:00:00:00:00:50\t')" "$work/watch" ||
-    fail "--watch did not tell of the change: $(cat "$work/watch")"
+ip addr del 10.214.0.1/23 dev h1
+for ip in 10.213.1.50 10.214.0.255; do
+    grep -q "$(printf '\tchanged\t%s\t02:00:00:00:' "$ip")" "$work/watch" ||
+        fail "--watch did not tell of $ip's change: $(cat "$work/watch")"
+done
 
 [ "$failures" -eq 0 ] || exit 1
 echo "windows-e2e: all checks passed"
