@@ -30,6 +30,12 @@ std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors)
     return AddressKindText(mac).value_or("N/A");
 }
 
+std::string VendorDataText(const CVendorDatabase& vendors)
+{
+    const std::string source = vendors.DataSource();
+    return "厂商数据 " + vendors.DataDate() + "（" + (source == "built in" ? "内置" : source) + "）";
+}
+
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net)
 {
     std::string result = ipText;

@@ -18,6 +18,10 @@ std::string TypeText(std::uint32_t type);
 // "Locally administered", or "N/A" (unknown, or all zeros).
 std::string VendorText(const std::uint8_t* mac, CVendorDatabase& vendors);
 
+// Which vendor data is in use, as the About box says it (UTF-8):
+// "厂商数据 DATE（内置）", or the folder it was read from.
+std::string VendorDataText(const CVendorDatabase& vendors);
+
 // Reverse name of a dotted address, or the text itself when there is none.
 std::string ResolveHostName(const std::string& ipText, INetworkServices& net);
 

@@ -547,10 +547,7 @@ void CMonitorDlg::OnTrayCommand(int id)
 
 void CMonitorDlg::ShowAboutBox()
 {
-    const QString source = QString::fromStdString(m_xmlReader->DataSource());
-    CAboutDlg about(this, QStringLiteral("厂商数据 %1（%2）")
-                              .arg(QString::fromStdString(m_xmlReader->DataDate()),
-                                   source == QLatin1String("built in") ? QStringLiteral("内置") : source));
+    CAboutDlg about(this, QString::fromStdString(qv::VendorDataText(*m_xmlReader)));
     about.setWindowIcon(m_hIcon);
     qv::ActivePrompts().runModal(about);
 }

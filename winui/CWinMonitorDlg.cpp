@@ -475,11 +475,7 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
             if (row < 0)
                 row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
-            wchar_t ip[128] = {};
-            if (row >= 0)
-                ListView_GetItemText(m_list, row, 0, ip, 128);
-            m_menuIp = ip;
-            OnListMenu();
+            OnListMenu(row);
             return TRUE;
         }
         case NM_CUSTOMDRAW:
@@ -574,17 +570,14 @@ INT_PTR CWinMonitorDlg::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (reinterpret_cast<HWND>(wParam) == m_list && static_cast<short>(LOWORD(lParam)) == -1 &&
             static_cast<short>(HIWORD(lParam)) == -1) {
             const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
-            wchar_t ip[128] = {};
             POINT at{};
             if (row >= 0) {
-                ListView_GetItemText(m_list, row, 0, ip, 128);
                 RECT line{};
                 ListView_GetItemRect(m_list, row, &line, LVIR_LABEL);
                 at = {line.left, line.bottom};
             }
             ::ClientToScreen(m_list, &at);
-            m_menuIp = ip;
-            OnListMenu(&at);
+            OnListMenu(row, &at);
             return TRUE;
         }
         return FALSE;
@@ -751,12 +744,10 @@ void CWinMonitorDlg::CopyLine()
     const int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
     if (row < 0)
         return;
-    std::wstring line;
-    for (int column = 0; column < 5; ++column) {
-        wchar_t cell[1024] = {};
-        ListView_GetItemText(m_list, row, column, cell, 1024);
-        line += (column > 0 ? L"\t" : L"") + std::wstring(cell);
-    }
+    const auto& cells = LineAt(row);
+    std::wstring line = cells[0];
+    for (std::size_t column = 1; column < cells.size(); ++column)
+        line += L'\t' + cells[column];
     line += L"\r\n";
     if (!::OpenClipboard(m_hWnd))
         return;
@@ -871,8 +862,9 @@ UINT CWinMonitorDlg::PopUp(int menuId, const POINT* at)
     return chosen;
 }
 
-void CWinMonitorDlg::OnListMenu(const POINT* at)
+void CWinMonitorDlg::OnListMenu(int row, const POINT* at)
 {
+    m_menuIp = LineAt(row)[0];
     if (const UINT chosen = PopUp(IDR_LIST_MENU, at))
         Handle(WM_COMMAND, chosen, 0);
 }
@@ -944,9 +936,7 @@ void CWinMonitorDlg::OnTrayMenu()
 
 void CWinMonitorDlg::ShowAbout()
 {
-    const std::string source = m_services.vendors->DataSource();
-    const AboutContent content{&m_services.openLink, "厂商数据 " + m_services.vendors->DataDate() + "（" +
-                                                         (source == "built in" ? "内置" : source) + "）"};
+    const AboutContent content{&m_services.openLink, qv::VendorDataText(*m_services.vendors)};
     m_services.runModal(m_instance, IDD_ABOUTBOX, m_hWnd, AboutProc, reinterpret_cast<LPARAM>(&content));
 }
 

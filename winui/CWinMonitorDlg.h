@@ -85,7 +85,8 @@ private:
     void OnArpAnswer(LPARAM answer);
     // at: where on the screen; the pointer when null.
     UINT PopUp(int menuId, const POINT* at = nullptr);
-    void OnListMenu(const POINT* at = nullptr);
+    // The popup of the line at row (-1: none).
+    void OnListMenu(int row, const POINT* at = nullptr);
     void SaveList();
     void ToTray();
     void FromTray();
