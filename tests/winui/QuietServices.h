@@ -5,9 +5,10 @@
 
 #include <chrono>
 #include <memory>
+#include <utility>
 
-// A window over `net` that neither refreshes on its own nor watches the
-// system's table, and knows no vendors.
+// A window over `net`, with the built-in vendor data, that neither
+// refreshes on its own nor watches the system's table.
 inline CWinMonitorDlg::Services QuietServices(std::shared_ptr<INetworkServices> net)
 {
     CWinMonitorDlg::Services services;
